@@ -1,0 +1,62 @@
+# Warnings and sanitizers, applied to every target the project defines through
+# veredivo_target_options().
+
+add_library(veredivo_options INTERFACE)
+target_compile_options(veredivo_options INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
+    -Woverloaded-virtual -Wconversion -Wsign-conversion -Wnull-dereference -Wformat=2
+    -Wimplicit-fallthrough)
+if(VEREDIVO_WERROR)
+    target_compile_options(veredivo_options INTERFACE -Werror)
+endif()
+if(VEREDIVO_SANITIZE)
+    target_compile_options(veredivo_options INTERFACE
+        -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined -O1)
+    target_link_options(veredivo_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Tests and tools share the sanitizer flags but tolerate the warnings of
+# third-party headers (GoogleTest macros trip -Wconversion and friends).
+add_library(veredivo_test_options INTERFACE)
+target_compile_options(veredivo_test_options INTERFACE -Wall -Wextra)
+if(VEREDIVO_WERROR)
+    target_compile_options(veredivo_test_options INTERFACE -Werror)
+endif()
+if(VEREDIVO_SANITIZE)
+    target_compile_options(veredivo_test_options INTERFACE
+        -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined -O1)
+    target_link_options(veredivo_test_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# veredivo_module(name [QT] SOURCES... [DEPS ...]) defines one module library whose public
+# headers live in its own folder; QT runs moc over it.
+function(veredivo_module name)
+    cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/..)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE veredivo_options)
+    if(ARG_QT)
+        set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    endif()
+endfunction()
+
+# veredivo_test(name [QT] SOURCES... [DEPS ...]) defines one GoogleTest executable and
+# registers its tests with CTest. Qt widget tests run offscreen.
+# QT gives the test a main() that creates a QApplication and runs moc over it.
+function(veredivo_test name)
+    cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} testsupport GTest::gtest GTest::gmock
+        veredivo_test_options)
+    if(ARG_QT)
+        target_link_libraries(${name} PRIVATE testsupport_qt)
+        set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    else()
+        target_link_libraries(${name} PRIVATE GTest::gtest_main)
+    endif()
+    gtest_discover_tests(${name}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        PROPERTIES ENVIRONMENT
+            "QT_QPA_PLATFORM=offscreen;VEREDIVO_SOURCE_DIR=${CMAKE_SOURCE_DIR};VEREDIVO_PROGRAM_DIR=${VEREDIVO_PROGRAM_DIR}"
+        DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
+# (warnings are errors) and runs the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+build=${VEREDIVO_TEST_BUILD:-build/test}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DVEREDIVO_SANITIZE=ON -DVEREDIVO_WERROR=ON -DVEREDIVO_TESTS=ON
+cmake --build "$build"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"

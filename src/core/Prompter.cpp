@@ -1,0 +1,79 @@
+#include "core/Prompter.h"
+
+#include <cstdio>
+
+namespace {
+
+class ConsolePrompter final : public Prompter
+{
+public:
+    void ShowMessage(Kind kind, const std::string &text, const std::string &caption) override
+    {
+        const char *label = kind == Kind::Error ? "Error" : kind == Kind::Warning ? "Warning" : "";
+        const std::string &title = caption.empty() ? std::string(label) : caption;
+        if (title.empty()) {
+            std::fprintf(stderr, "%s\n", text.c_str());
+        } else {
+            std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+        }
+    }
+
+    Answer Ask(const std::string &text, Buttons, Answer def, const std::string &) override
+    {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return def;
+    }
+};
+
+ConsolePrompter &Console()
+{
+    static ConsolePrompter console;
+    return console;
+}
+
+Prompter *&Installed()
+{
+    static Prompter *installed = nullptr;
+    return installed;
+}
+
+} // namespace
+
+Prompter &CurrentPrompter()
+{
+    return Installed() != nullptr ? *Installed() : Console();
+}
+
+Prompter *SetPrompter(Prompter *prompter)
+{
+    Prompter *previous = Installed();
+    Installed() = prompter;
+    return previous;
+}
+
+void ShowInformation(const std::string &text, const std::string &caption)
+{
+    CurrentPrompter().ShowMessage(Prompter::Kind::Information, text, caption);
+}
+
+void ShowWarning(const std::string &text, const std::string &caption)
+{
+    CurrentPrompter().ShowMessage(Prompter::Kind::Warning, text, caption);
+}
+
+void ShowError(const std::string &text, const std::string &caption)
+{
+    CurrentPrompter().ShowMessage(Prompter::Kind::Error, text, caption);
+}
+
+bool AskYesNo(const std::string &text, const std::string &caption, Prompter::Answer def)
+{
+    return CurrentPrompter().Ask(text, Prompter::Buttons::YesNo, def, caption) ==
+        Prompter::Answer::Yes;
+}
+
+Prompter::Answer AskYesNoCancel(const std::string &text, const std::string &caption,
+                                Prompter::Answer def)
+{
+    return CurrentPrompter().Ask(text, Prompter::Buttons::YesNoCancel, def, caption);
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The state numbers used by the tables: "MA" 13, "NJ" 15, ... The abbreviation is trimmed and
+// upper-cased first; an unknown abbreviation gives 0 and an unknown number empty text.
+int StateNumber(std::string_view abbreviation);
+std::string StateAbbreviation(int number);
