@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+// Sets (or, with nullopt, removes) an environment variable for the lifetime of the object and
+// puts the previous value back afterwards.
+class ScopedEnv
+{
+public:
+    ScopedEnv(std::string name, const std::optional<std::string> &value) : m_name(std::move(name))
+    {
+        if (const char *old = std::getenv(m_name.c_str())) {
+            m_previous = old;
+        }
+        if (value) {
+            setenv(m_name.c_str(), value->c_str(), 1);
+        } else {
+            unsetenv(m_name.c_str());
+        }
+    }
+    ~ScopedEnv()
+    {
+        if (m_previous) {
+            setenv(m_name.c_str(), m_previous->c_str(), 1);
+        } else {
+            unsetenv(m_name.c_str());
+        }
+    }
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_previous;
+};
