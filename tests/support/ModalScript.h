@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+class QWidget;
+class QAbstractButton;
+
+// Drives modal dialogs that the code under test opens with exec(): each queued action runs, in
+// order, on the next modal widget that comes up. A modal widget that appears when no action is
+// left is rejected after a few seconds and the test fails, so no test waits on a user.
+class ModalScript
+{
+public:
+    using Action = std::function<void(QWidget *)>;
+
+    ModalScript();
+    ~ModalScript(); // fails the test when queued actions never ran
+    ModalScript(const ModalScript &) = delete;
+    ModalScript &operator=(const ModalScript &) = delete;
+
+    ModalScript &Then(Action action);
+    int Handled() const { return m_handled; }
+    bool Done() const { return m_actions.empty(); }
+
+private:
+    void Poll();
+
+    std::deque<Action> m_actions;
+    std::unique_ptr<QTimer> m_timer;
+    QPointer<QWidget> m_current;
+    int m_waitingTicks = 0;
+    int m_handled = 0;
+};
+
+// The button of `dialog` whose text is `text` (mnemonic "&" included), or nullptr.
+QAbstractButton *ButtonWithText(QWidget *dialog, const QString &text);
+// Clicks that button; fails the test when there is none.
+void ClickButton(QWidget *dialog, const QString &text);
