@@ -1,0 +1,792 @@
+#include "app/WcForm.h"
+
+#include "agency/AgencyProfile.h"
+#include "agency/AgencyProfileWindow.h"
+#include "app/AboutWindow.h"
+#include "app/StateChoice.h"
+#include "core/BusyCursor.h"
+#include "core/IniFile.h"
+#include "core/Paths.h"
+#include "core/Prompter.h"
+#include "core/States.h"
+#include "core/Text.h"
+#include "storage/StateTable.h"
+#include "storage/VereDivoAppInfo.h"
+#include "ui/PlaceholderQuoteWindow.h"
+#include "ui/QtText.h"
+#include "ui/QuoteWindow.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kMAState = 13;
+constexpr int kNJState = 15;
+constexpr int kTaskBarHeight = 41;
+
+// Every command's errors end as a message; nothing escapes into the event loop.
+void Guarded(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const std::exception &error) {
+        ShowError(error.what());
+    }
+}
+
+std::unique_ptr<QWidget> PlaceholderQuoteWindow(const TNewQuoteRequest &request)
+{
+    return std::make_unique<TfrmPlaceholderQuote>(request.stateAbbreviation, request.stateName);
+}
+
+} // namespace
+
+TWC_MDI::TWC_MDI(std::vector<std::string> arguments, QWidget *parent)
+    : QMainWindow(parent),
+      m_arguments(std::move(arguments)),
+      m_quoteWindowFactory(PlaceholderQuoteWindow)
+{
+    setObjectName(QStringLiteral("WC_MDI"));
+    const BusyCursor busy;
+    m_profileLocked = ProfileLockedBy(m_arguments);
+    ReadBrokerAndTitle();
+    m_appInfo = std::make_unique<TVereDivoAppInfo>();
+
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    CreateMenus();
+    CreateToolBar();
+    CreateTaskBar();
+    auto *client = new QWidget(this);
+    auto *layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_mdiArea, 1);
+    layout->addWidget(pnlTaskBar);
+    setCentralWidget(client);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateCommandState(); });
+    // Without a window manager (a virtual display) the maximised state alone changes nothing.
+    if (const QScreen *display = screen()) {
+        setGeometry(display->availableGeometry());
+    }
+    setWindowState(Qt::WindowMaximized);
+
+    m_agencyProfile = std::make_unique<TAgencyProfile>(m_appInfo->ProgramSettingsFile());
+    try {
+        OpenData();
+    } catch (const std::exception &error) {
+        // The window still opens; the user sees why when it first shows.
+        m_startupError = error.what();
+    }
+    if (m_appInfo->Logger() == nullptr) {
+        m_appInfo->StartLog();
+        m_appInfo->LogLine("WCForm - App Log Start");
+    }
+    if (!m_startupError.empty()) {
+        m_appInfo->LogLine("WCForm - Start-up Error - " + m_startupError);
+    }
+    UpdateCommandState();
+}
+
+TWC_MDI::~TWC_MDI()
+{
+    // Quote windows go before the objects they may use.
+    qDeleteAll(m_mdiArea->subWindowList());
+    if (m_appInfo) {
+        m_appInfo->StopLog();
+    }
+}
+
+void TWC_MDI::ReadBrokerAndTitle()
+{
+    const TIniFile about(ProgramFolder() + "Data/About.ini");
+    m_brokerNumber = about.ReadInteger("Detail", "Active_Broker", 1);
+    m_title = about.ReadString("Broker_" + IntText(m_brokerNumber), "AppTitle",
+                               "Workers Compensation Application");
+    setWindowTitle(ToQString(m_title));
+    const std::string icon =
+        ResolveFileName(ProgramFolder() + "Images/icon_" + IntText(m_brokerNumber) + ".ico");
+    if (FileExists(icon)) {
+        setWindowIcon(QIcon(ToQString(icon)));
+    }
+}
+
+void TWC_MDI::OpenData()
+{
+    m_appInfo->OpenData();
+    m_agencyProfile->Load();
+    m_helpFile = m_appInfo->ProgramFolder() + "wchelp.hlp";
+
+    m_debugOptionsOn =
+        TIniFile(m_appInfo->ProgramSettingsFile()).ReadBool("General", "DebugOptionsOn", false);
+    for (QAction *item : {mnuUpperCase, mnuChooseState, mnuDeleteClassCodes, mnuAddNewClassFile,
+                          CopyInputs1, CopyHazardCodes1, CreateDistributionData1}) {
+        item->setVisible(m_debugOptionsOn);
+    }
+    const bool helpTexts = !m_debugOptionsOn || m_brokerNumber == 1 || m_brokerNumber == 5;
+    mnuFrequentlyAsked->setVisible(helpTexts);
+    mnuOpNotes->setVisible(helpTexts);
+
+    mnuPoolApp->setVisible(m_brokerNumber == 5);
+
+    m_appInfo->StartLog();
+    m_appInfo->LogLine("WCForm - App Log Start");
+
+    mnuMAApp2003->setVisible(m_brokerNumber == 5);
+    if (m_brokerNumber == 5) {
+        const bool use2003 = TIniFile("QORWC.ini").ReadBool("General", "Use2003MAAppNot2007", true);
+        (use2003 ? mnuMAApp2003 : mnuMAApp2007)->setChecked(true);
+    }
+}
+
+void TWC_MDI::CreateMenus()
+{
+    const auto item = [this](QMenu *menu, const char *name, const char *caption,
+                             void (TWC_MDI::*handler)(),
+                             const QKeySequence &shortcut = QKeySequence()) {
+        QAction *action = menu->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(shortcut);
+        if (handler != nullptr) {
+            Connect(action, handler);
+        }
+        return action;
+    };
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    mnuNewQuote = item(file, "mnuNewQuote", "&New Quote", &TWC_MDI::mnuNewQuoteClick,
+                       QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuOpenQuote = item(file, "mnuOpenQuote", "&Open Quote", &TWC_MDI::mnuOpenQuoteClick,
+                        QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuSaveQuote = item(file, "mnuSaveQuote", "&Save Quote", &TWC_MDI::mnuSaveQuoteClick,
+                        QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addSeparator();
+    mnuPrint = item(file, "mnuPrint", "&Print Quote Worksheet", &TWC_MDI::mnuPrintClick,
+                    QKeySequence(Qt::CTRL | Qt::Key_P));
+    mnuPrintACORD = item(file, "mnuPrintACORD", "Print &ACORD Form", &TWC_MDI::mnuPrintACORDClick,
+                         QKeySequence(Qt::CTRL | Qt::Key_A));
+    mnuPoolApp = item(file, "mnuPoolApp", "Print Poo&l Application", &TWC_MDI::mnuPoolAppClick,
+                      QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuPrintFinanceAgreement =
+        item(file, "mnuPrintFinanceAgreement", "Print &Finance Agreement",
+             &TWC_MDI::mnuPrintFinanceAgreementClick, QKeySequence(Qt::CTRL | Qt::Key_F));
+    file->addSeparator();
+    mnuEmail = item(file, "mnuEmail", "&Email Quote", &TWC_MDI::mnuEmailClick,
+                    QKeySequence(Qt::CTRL | Qt::Key_E));
+    sepExportQuote = file->addSeparator();
+    sepExportQuote->setObjectName(QStringLiteral("sepExportQuote"));
+    mnuExportQuote = item(file, "mnuExportQuote", "&Export Quote", &TWC_MDI::mnuExportQuoteClick,
+                          QKeySequence(Qt::CTRL | Qt::Key_E));
+    mnuExportQuote->setEnabled(false);
+    file->addSeparator();
+    mnuExit = item(file, "mnuExit", "E&xit", &TWC_MDI::mnuExitClick);
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    mnuAgencyProfile =
+        item(view, "mnuAgencyProfile", "&Agency Profile", &TWC_MDI::mnuAgencyProfileClick);
+
+    m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
+    m_windowMenu->setObjectName(QStringLiteral("mnuWindow"));
+    mnuTile = item(m_windowMenu, "mnuTile", "&Tile", nullptr);
+    mnuCascade = item(m_windowMenu, "mnuCascade", "&Cascade", nullptr);
+    mnuArrange = item(m_windowMenu, "mnuArrange", "&Arrange", &TWC_MDI::ArrangeIcons);
+    connect(mnuTile, &QAction::triggered, m_mdiArea, &QMdiArea::tileSubWindows);
+    connect(mnuCascade, &QAction::triggered, m_mdiArea, &QMdiArea::cascadeSubWindows);
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &TWC_MDI::FillWindowMenu);
+
+    QMenu *utilities = menuBar()->addMenu(QStringLiteral("&Utilities"));
+    utilities->setObjectName(QStringLiteral("mnuUtilities"));
+    mnuPack = item(utilities, "mnuPack", "&Pack and Reindex Data", &TWC_MDI::mnuPackClick);
+    mnuUninstall =
+        item(utilities, "mnuUninstall", "&Uninstall Application", &TWC_MDI::mnuUninstallClick);
+    mnuUpperCase =
+        item(utilities, "mnuUpperCase", "Upp&ercase Class Codes", &TWC_MDI::mnuUpperCaseClick);
+    mnuChooseState =
+        item(utilities, "mnuChooseState", "&Choose Active State", &TWC_MDI::mnuChooseStateClick);
+    mnuDeleteClassCodes = item(utilities, "mnuDeleteClassCodes", "&Delete Class Codes", nullptr);
+    mnuAddNewClassFile = item(utilities, "mnuAddNewClassFile", "Add New Class File", nullptr);
+    CopyInputs1 = item(utilities, "CopyInputs1", "Copy Inputs", nullptr);
+    CopyHazardCodes1 = item(utilities, "CopyHazardCodes1", "Copy Ha&zard Codes", nullptr);
+    CreateDistributionData1 = item(utilities, "CreateDistributionData1", "Create Distribution Data",
+                                   &TWC_MDI::CreateDistributionData1Click);
+    // The maintenance windows are not part of this program yet; each says so.
+    const auto maintenanceWindow = [this](QAction *action, const char *window) {
+        connect(action, &QAction::triggered, this, [this, window] {
+            ShowNotAvailable(std::string("The \"") + window + "\" maintenance window");
+        });
+    };
+    maintenanceWindow(mnuDeleteClassCodes, "Delete Class Clodes");
+    maintenanceWindow(mnuAddNewClassFile, "Add New Class File");
+    maintenanceWindow(CopyInputs1, "Copy Inputs");
+    maintenanceWindow(CopyHazardCodes1, "Copy Hazard Codes");
+    utilities->addSeparator();
+    mnuMAApp2003 = item(utilities, "mnuMAApp2003", "Use Office 2003 App (MA Only)", nullptr);
+    mnuMAApp2007 = item(utilities, "mnuMAApp2007", "Use Office 2007 App (MA Only)", nullptr);
+    m_maAppGroup = new QActionGroup(this);
+    m_maAppGroup->setExclusive(true);
+    for (QAction *choice : {mnuMAApp2003, mnuMAApp2007}) {
+        choice->setCheckable(true);
+        m_maAppGroup->addAction(choice);
+    }
+    connect(m_maAppGroup, &QActionGroup::triggered, this,
+            [this](QAction *choice) { Guarded([this, choice] { mnuMAAppClick(choice); }); });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    Help2 = item(help, "Help2", "&Help", &TWC_MDI::Help2Click);
+    mnuFrequentlyAsked = item(help, "mnuFrequentlyAsked", "&Frequently Asked Questions",
+                              &TWC_MDI::mnuFrequentlyAskedClick);
+    mnuOpNotes = item(help, "mnuOpNotes", "&Operational Notes", &TWC_MDI::mnuOpNotesClick);
+    mnuWebUpdate = item(help, "mnuWebUpdate", "&Update From the Web", &TWC_MDI::mnuWebUpdateClick);
+    mnuWebLink = item(help, "mnuWebLink", "", &TWC_MDI::mnuWebLinkClick);
+    help->addSeparator();
+    mnuAbout = item(help, "mnuAbout", "&About", &TWC_MDI::mnuAboutClick);
+
+    // Shown only where the settings or the broker say so.
+    for (QAction *hidden :
+         {mnuPoolApp, mnuUninstall, mnuUpperCase, mnuChooseState, mnuDeleteClassCodes,
+          mnuAddNewClassFile, CopyInputs1, CopyHazardCodes1, CreateDistributionData1, mnuMAApp2003,
+          mnuMAApp2007, mnuWebUpdate, mnuWebLink}) {
+        hidden->setVisible(false);
+    }
+}
+
+void TWC_MDI::CreateToolBar()
+{
+    m_toolBar = addToolBar(QStringLiteral("Toolbar"));
+    m_toolBar->setObjectName(QStringLiteral("tbMain"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    const auto button = [this](const char *name, const char *caption, QStyle::StandardPixmap icon,
+                               void (TWC_MDI::*handler)()) {
+        QAction *action =
+            m_toolBar->addAction(style()->standardIcon(icon), QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(QString::fromLatin1(caption));
+        m_toolBar->widgetForAction(action)->setObjectName(QString::fromLatin1(name));
+        Connect(action, handler);
+        return action;
+    };
+    btnNewQuote =
+        button("btnNewQuote", "New Quote", QStyle::SP_FileIcon, &TWC_MDI::mnuNewQuoteClick);
+    btnOpenQuote = button("btnOpenQuote", "Open Quote", QStyle::SP_DialogOpenButton,
+                          &TWC_MDI::mnuOpenQuoteClick);
+    btnSaveQuote = button("btnSaveQuote", "Save Quote", QStyle::SP_DialogSaveButton,
+                          &TWC_MDI::mnuSaveQuoteClick);
+    btnPrintQuote = button("btnPrintQuote", "Print Quote", QStyle::SP_FileDialogDetailedView,
+                           &TWC_MDI::mnuPrintClick);
+    btnAcordViewer = button("btnAcordViewer", "ACORD Form", QStyle::SP_FileDialogContentsView,
+                            &TWC_MDI::mnuPrintACORDClick);
+    btnEMail = button("btnEMail", "Email Quote", QStyle::SP_ArrowForward, &TWC_MDI::mnuEmailClick);
+    btnExportQuote = button("btnExportQuote", "Export Quote", QStyle::SP_ArrowRight,
+                            &TWC_MDI::mnuExportQuoteClick);
+    ToolButton1 =
+        button("ToolButton1", "Save as PDF", QStyle::SP_DriveFDIcon, &TWC_MDI::ToolButton1Click);
+    // The web-link button keeps to the right end of the toolbar.
+    auto *spacer = new QWidget(m_toolBar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_toolBar->addWidget(spacer);
+    btnWebLink = button("btnWebLink", "", QStyle::SP_DirHomeIcon, &TWC_MDI::mnuWebLinkClick);
+}
+
+void TWC_MDI::CreateTaskBar()
+{
+    pnlTaskBar = new QWidget(this);
+    pnlTaskBar->setObjectName(QStringLiteral("pnlTaskBar"));
+    pnlTaskBar->setFixedHeight(kTaskBarHeight);
+    const auto button = [this](const char *name, const char *caption, void (TWC_MDI::*handler)()) {
+        auto *push = new QPushButton(QString::fromLatin1(caption), pnlTaskBar);
+        push->setObjectName(QString::fromLatin1(name));
+        connect(push, &QPushButton::clicked, this,
+                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        return push;
+    };
+    btnTaskNewQuote = button("btnTaskNewQuote", "Start New Quotation", &TWC_MDI::mnuNewQuoteClick);
+    btnTaskOpenQuote =
+        button("btnTaskOpenQuote", "Open Stored Quotation", &TWC_MDI::mnuOpenQuoteClick);
+    btnTaskExit = button("btnTaskExit", "Exit to Windows", &TWC_MDI::btnTaskExitClick);
+    PlaceTaskBarButtons();
+}
+
+void TWC_MDI::PlaceTaskBarButtons()
+{
+    const int third = width() / 3;
+    const int buttonWidth = std::max(0, third - 5);
+    const int top = 4;
+    const int height = kTaskBarHeight - 8;
+    btnTaskNewQuote->setGeometry(7, top, buttonWidth, height);
+    btnTaskOpenQuote->setGeometry(third + 2, top, buttonWidth, height);
+    btnTaskExit->setGeometry(2 * buttonWidth + 7, top, buttonWidth, height);
+}
+
+void TWC_MDI::Connect(QAction *action, void (TWC_MDI::*handler)())
+{
+    connect(action, &QAction::triggered, this,
+            [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+}
+
+void TWC_MDI::SetStateTable(std::unique_ptr<TStateTable> table)
+{
+    m_stateTable = std::move(table);
+}
+
+void TWC_MDI::SetQuoteWindowFactory(QuoteWindowFactory factory)
+{
+    m_quoteWindowFactory = std::move(factory);
+}
+
+void TWC_MDI::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        // After the window is on the screen, so the state choice opens over it.
+        QTimer::singleShot(0, this, [this] { Guarded([this] { FirstShow(); }); });
+    }
+}
+
+void TWC_MDI::FirstShow()
+{
+    if (!m_startupError.empty()) {
+        ShowError(m_startupError);
+    }
+    NewQuote();
+}
+
+void TWC_MDI::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    PlaceTaskBarButtons();
+}
+
+void TWC_MDI::closeEvent(QCloseEvent *event)
+{
+    if (m_exitWithoutAsking) {
+        event->accept();
+        return;
+    }
+    m_mdiArea->closeAllSubWindows();
+    if (!m_mdiArea->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+QuoteWindow *TWC_MDI::ActiveQuote() const
+{
+    QMdiSubWindow *child = m_mdiArea->currentSubWindow();
+    return child == nullptr ? nullptr : dynamic_cast<QuoteWindow *>(child->widget());
+}
+
+std::optional<std::vector<std::string>> TWC_MDI::ChooseStates(bool multipleSelection)
+{
+    const std::vector<TOfferedState> offered =
+        OfferedStates(m_stateTable ? m_stateTable->Rows() : std::vector<TStateRow>(),
+                      m_brokerNumber, multipleSelection);
+    if (offered.empty()) {
+        ShowError("No Active Companies to rate");
+        return std::nullopt;
+    }
+    TfrmNewQuote choice(offered, multipleSelection, this);
+    if (choice.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return choice.SelectedStateIDs();
+}
+
+QuoteWindow *TWC_MDI::NewQuote()
+{
+    TAppInfo &log = *m_appInfo;
+    log.LogLine("WCForm - New Quote Method");
+    log.LogLine("WCForm - NBrokerID Var = " + IntText(m_brokerNumber) + " (Check 1)");
+    log.LogLine("WCForm - New Quote Method - LOB not Assigned");
+    TNewQuoteRequest request;
+    request.brokerNumber = m_brokerNumber;
+    request.stateNumber = StateNumber(m_appInfo->ActiveState());
+    if (request.stateNumber == 0) {
+        const auto chosen = ChooseStates(false);
+        if (!chosen || chosen->empty()) {
+            return nullptr;
+        }
+        request.stateNumber = StrToIntDef(Trim(chosen->front()), 0);
+        if (m_stateTable) {
+            const auto offered = OfferedStates(m_stateTable->Rows(), m_brokerNumber, false);
+            const auto row = std::find_if(offered.begin(), offered.end(), [&](const auto &state) {
+                return state.stateID == Trim(chosen->front());
+            });
+            if (row != offered.end()) {
+                request.stateName = row->name;
+            }
+        }
+    }
+    request.stateAbbreviation = StateAbbreviation(request.stateNumber);
+    if (request.stateName.empty()) {
+        request.stateName = request.stateAbbreviation;
+    }
+    log.LogLine("WCForm - New Quote Method - State ID = " + IntText(request.stateNumber));
+
+    mnuPoolApp->setText(ToQString("Print " + request.stateAbbreviation + " Poo&l Application"));
+    if (request.stateNumber != kMAState && request.stateNumber != kNJState) {
+        ShowError("Unrecognized State requested.  Unable to continue with quote.");
+        log.LogLine("WCForm - New Quote Method - End of Method");
+        return nullptr;
+    }
+    log.LogLine("WCForm - New Quote Method - Quote Object Create - Call to create Detail Form");
+    std::unique_ptr<QWidget> window = m_quoteWindowFactory(request);
+    auto *quote = dynamic_cast<QuoteWindow *>(window.get());
+    if (quote == nullptr) {
+        throw std::logic_error("The quote window factory made a window that shows no quote");
+    }
+    QMdiSubWindow *child = m_mdiArea->addSubWindow(window.release());
+    child->setAttribute(Qt::WA_DeleteOnClose);
+    connect(child, &QObject::destroyed, this,
+            [this] { QTimer::singleShot(0, this, [this] { UpdateCommandState(); }); });
+    child->showMaximized();
+    m_mdiArea->setActiveSubWindow(child);
+
+    TIniFile("QORWC.ini")
+        .WriteString("Install_Info", IntText(m_brokerNumber) + "_" + request.stateAbbreviation,
+                     m_appInfo->ProgramFolder());
+    if (const std::string address = quote->UpdateAddress(); !address.empty()) {
+        m_updateAddress = address;
+    }
+    UpdateCommandState();
+    log.LogLine("WCForm - New Quote Method - End of Method");
+    return quote;
+}
+
+bool TWC_MDI::OutputBlocked(QuoteWindow *quote, const std::string &verb, bool askForAddress)
+{
+    if (!m_agencyProfile->HasAgencyName()) {
+        ShowInformation("Your Agency Profile isn't complete.  Please fill it out before " + verb +
+                        "ing.");
+        ShowAgencyProfile();
+        if (!m_agencyProfile->HasAgencyName()) {
+            ShowInformation("Cannot " + verb + " Quote without an Agency Profile");
+            return true;
+        }
+    }
+    if (quote == nullptr || !quote->HasValidPremium()) {
+        ShowInformation("Cannot " + verb + " Quote without a valid premium");
+        return true;
+    }
+    if (!quote->HasCompanyName() || (askForAddress && !quote->HasCompleteAddress())) {
+        if (ActiveQuote() != nullptr) {
+            quote->EditCustomer(askForAddress);
+        }
+        if (!quote->HasCompanyName()) {
+            ShowInformation("Unable to " + verb + " without a Company Name");
+            return true;
+        }
+    }
+    return false;
+}
+
+void TWC_MDI::UpdateCommandState()
+{
+    const QuoteWindow *quote = ActiveQuote();
+    const TQuoteCommands commands = quote != nullptr ? quote->Commands() : TQuoteCommands();
+    btnSaveQuote->setVisible(commands.saveAllowed);
+    mnuSaveQuote->setEnabled(commands.saveAllowed);
+    btnExportQuote->setVisible(commands.exportAllowed);
+    mnuExportQuote->setVisible(commands.exportAllowed);
+    sepExportQuote->setVisible(commands.exportAllowed);
+    btnPrintQuote->setVisible(quote != nullptr);
+    btnEMail->setVisible(quote != nullptr);
+    btnAcordViewer->setVisible(commands.acordAvailable);
+    mnuPrintACORD->setVisible(commands.acordAvailable);
+    mnuPrintFinanceAgreement->setVisible(commands.financeAgreementAvailable);
+    const QString webSite = ToQString(commands.webSiteCaption);
+    mnuWebLink->setText(webSite);
+    btnWebLink->setText(webSite);
+    btnWebLink->setToolTip(webSite);
+    mnuWebLink->setVisible(!webSite.isEmpty());
+    btnWebLink->setVisible(!webSite.isEmpty());
+    if (!m_updateAddress.empty()) {
+        mnuWebUpdate->setVisible(true);
+    }
+}
+
+QuoteWindow *TWC_MDI::QuoteReadyFor(const std::string &verb)
+{
+    QuoteWindow *quote = ActiveQuote();
+    if (quote == nullptr || OutputBlocked(quote, verb, false)) {
+        return nullptr;
+    }
+    return quote;
+}
+
+bool TWC_MDI::RefusedWithOpenWindows()
+{
+    if (m_mdiArea->subWindowList().isEmpty()) {
+        return false;
+    }
+    ShowInformation("Cannot Perform Function With Open Windows");
+    return true;
+}
+
+void TWC_MDI::ShowAgencyProfile()
+{
+    TfrmAgencyProfile window(*m_agencyProfile, m_profileLocked, this);
+    window.exec();
+}
+
+void TWC_MDI::ShowNotAvailable(const std::string &what)
+{
+    ShowInformation(what + " is not available in this version of the program.");
+}
+
+void TWC_MDI::OpenDocument(const std::string &path)
+{
+    const std::string file = ResolveFileName(path);
+    if (!FileExists(file) || !QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(file)))) {
+        ShowInformation("Unable to open " + path);
+    }
+}
+
+void TWC_MDI::mnuNewQuoteClick()
+{
+    NewQuote();
+}
+
+void TWC_MDI::mnuOpenQuoteClick()
+{
+    ShowNotAvailable("Opening a stored quote");
+    UpdateCommandState();
+}
+
+void TWC_MDI::mnuSaveQuoteClick()
+{
+    QuoteWindow *quote = ActiveQuote();
+    if (quote == nullptr) {
+        return;
+    }
+    if (!quote->HasClasses()) {
+        ShowInformation("Cannot save Quote without active classes");
+        return;
+    }
+    ShowNotAvailable("Saving a quote");
+}
+
+void TWC_MDI::mnuPrintClick()
+{
+    if (QuoteReadyFor("print") != nullptr) {
+        ShowNotAvailable("Printing the quote worksheet");
+    }
+}
+
+void TWC_MDI::mnuPrintACORDClick()
+{
+    if (QuoteReadyFor("print") != nullptr) {
+        ShowNotAvailable("Printing the ACORD form");
+    }
+}
+
+void TWC_MDI::mnuPoolAppClick()
+{
+    if (QuoteReadyFor("print") != nullptr) {
+        ShowNotAvailable("Printing the pool application");
+    }
+}
+
+void TWC_MDI::mnuPrintFinanceAgreementClick()
+{
+    if (QuoteReadyFor("print") != nullptr) {
+        ShowNotAvailable("Printing the finance agreement");
+    }
+}
+
+void TWC_MDI::mnuEmailClick()
+{
+    // The e-mail carries the worksheet and the agency's phone, so it waits for the same
+    // readiness as printing.
+    if (QuoteReadyFor("print") != nullptr) {
+        ShowNotAvailable("E-mailing the quote");
+    }
+}
+
+void TWC_MDI::mnuExportQuoteClick()
+{
+    if (ActiveQuote() != nullptr) {
+        ShowNotAvailable("Exporting the quote");
+    }
+}
+
+void TWC_MDI::ToolButton1Click()
+{
+    if (QuoteReadyFor("print") != nullptr) {
+        ShowNotAvailable("Saving the quote as a PDF");
+    }
+}
+
+void TWC_MDI::mnuExitClick()
+{
+    // Ends the program without asking the open quotes; the log is still written at the end.
+    m_exitWithoutAsking = true;
+    close();
+}
+
+void TWC_MDI::btnTaskExitClick()
+{
+    close();
+}
+
+void TWC_MDI::mnuAgencyProfileClick()
+{
+    ShowAgencyProfile();
+}
+
+void TWC_MDI::mnuPackClick()
+{
+    if (!RefusedWithOpenWindows()) {
+        ShowNotAvailable("Packing and reindexing the data");
+    }
+}
+
+void TWC_MDI::mnuUninstallClick()
+{
+    if (RefusedWithOpenWindows() ||
+        !AskYesNo("Are you sure you wish to Uninstall this appliciation?", "",
+                  Prompter::Answer::No)) {
+        return;
+    }
+    const std::string uninstaller = ResolveFileName(m_appInfo->ProgramFolder() + "unwise.exe");
+    if (!FileExists(uninstaller) || !QProcess::startDetached(ToQString(uninstaller), {})) {
+        ShowInformation("Uninstall utility not found.  Application will NOT be removed.");
+    }
+}
+
+void TWC_MDI::mnuUpperCaseClick()
+{
+    if (!RefusedWithOpenWindows()) {
+        ShowNotAvailable("Upper-casing the class codes");
+    }
+}
+
+void TWC_MDI::mnuChooseStateClick()
+{
+    if (const auto chosen = ChooseStates(true); chosen && m_stateTable) {
+        m_stateTable->SetActiveStates(*chosen);
+    }
+}
+
+void TWC_MDI::CreateDistributionData1Click()
+{
+    if (!RefusedWithOpenWindows()) {
+        ShowNotAvailable("The \"Prepare Setup File\" maintenance window");
+    }
+}
+
+void TWC_MDI::mnuMAAppClick(QAction *checked)
+{
+    checked->setChecked(true);
+    TIniFile("QORWC.ini").WriteBool("General", "Use2003MAAppNot2007", mnuMAApp2003->isChecked());
+}
+
+void TWC_MDI::Help2Click()
+{
+    OpenDocument(m_helpFile.empty() ? m_appInfo->ProgramFolder() + "wchelp.hlp" : m_helpFile);
+}
+
+void TWC_MDI::mnuFrequentlyAskedClick()
+{
+    OpenDocument(m_appInfo->ProgramFolder() +
+                 (m_brokerNumber == 5 ? "docs/faqqor.txt" : "docs/faq.txt"));
+}
+
+void TWC_MDI::mnuOpNotesClick()
+{
+    OpenDocument(m_appInfo->ProgramFolder() + "docs/opn.txt");
+}
+
+void TWC_MDI::mnuWebUpdateClick()
+{
+    if (!AskYesNo("Your Internet Browser will now open and redirect you to the location to "
+                  "download the latest version.  The rating software will now shutdown in order "
+                  "for this update to occur.  Continue?")) {
+        return;
+    }
+    const auto children = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    for (auto child = children.rbegin(); child != children.rend(); ++child) {
+        if (!(*child)->close()) {
+            return;
+        }
+    }
+    QDesktopServices::openUrl(QUrl(ToQString(m_updateAddress)));
+    close();
+}
+
+void TWC_MDI::mnuWebLinkClick()
+{
+    const QuoteWindow *quote = ActiveQuote();
+    if (quote == nullptr) {
+        return;
+    }
+    const std::string address = quote->WebSiteAddress();
+    if (!QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(address)))) {
+        ShowInformation("Unable to show website: " + address);
+    }
+}
+
+void TWC_MDI::mnuAboutClick()
+{
+    TfrmAbout about(m_title, m_appInfo->DataFolder(), m_brokerNumber, this);
+    about.exec();
+}
+
+void TWC_MDI::FillWindowMenu()
+{
+    for (QAction *action : m_windowListActions) {
+        m_windowMenu->removeAction(action);
+        action->deleteLater();
+    }
+    m_windowListActions.clear();
+    const auto children = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (children.isEmpty()) {
+        return;
+    }
+    m_windowListActions.push_back(m_windowMenu->addSeparator());
+    int number = 0;
+    for (QMdiSubWindow *child : children) {
+        QAction *action = m_windowMenu->addAction(
+            QStringLiteral("&%1 %2").arg(++number).arg(child->windowTitle()));
+        action->setCheckable(true);
+        action->setChecked(child == m_mdiArea->currentSubWindow());
+        connect(action, &QAction::triggered, this,
+                [this, child] { m_mdiArea->setActiveSubWindow(child); });
+        m_windowListActions.push_back(action);
+    }
+}
+
+void TWC_MDI::ArrangeIcons()
+{
+    // Minimised quote windows line up along the bottom of the MDI area.
+    int left = 0;
+    for (QMdiSubWindow *child : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (child->isMinimized()) {
+            const QSize size = child->size();
+            child->move(left, m_mdiArea->viewport()->height() - size.height());
+            left += size.width();
+        }
+    }
+}

@@ -1,0 +1,768 @@
+#include "agency/AgencyProfile.h"
+#include "agency/AgencyProfileWindow.h"
+#include "app/StateChoice.h"
+#include "app/WcForm.h"
+#include "core/IniFile.h"
+#include "core/Paths.h"
+#include "storage/StateTable.h"
+#include "storage/VereDivoAppInfo.h"
+#include "ui/PlaceholderQuoteWindow.h"
+#include "ui/QuoteWindow.h"
+
+#include "support/ModalScript.h"
+#include "support/QtPrinting.h"
+#include "support/ScopedEnv.h"
+#include "support/ScratchFolder.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+namespace {
+
+class FakeStateTable final : public TStateTable
+{
+public:
+    explicit FakeStateTable(std::vector<TStateRow> rows, std::vector<std::string> *activated = {})
+        : m_rows(std::move(rows)), m_activated(activated)
+    { }
+    std::vector<TStateRow> Rows() override { return m_rows; }
+    void SetActiveStates(const std::vector<std::string> &stateIDs) override
+    {
+        if (m_activated != nullptr) {
+            *m_activated = stateIDs;
+        }
+    }
+
+private:
+    std::vector<TStateRow> m_rows;
+    std::vector<std::string> *m_activated;
+};
+
+std::vector<TStateRow> SomeStates()
+{
+    return {
+        {true, "  1", "13", "Massachusetts  "},
+        {false, "1", "14", "New York"},
+        {true, "2", "15", "Other broker's New Jersey"},
+        {true, "1", "15", "New Jersey"},
+    };
+}
+
+// A quote window whose answers the test sets.
+class FakeQuote final : public QWidget, public QuoteWindow
+{
+public:
+    std::string StateAbbreviation() const override { return "MA"; }
+    TQuoteCommands Commands() const override { return commands; }
+    bool HasClasses() const override { return classes; }
+    int32_t TotalPremium() const override { return premium; }
+    bool HasCompanyName() const override { return !company.empty(); }
+    bool HasCompleteAddress() const override { return addressComplete; }
+    bool EditCustomer(bool askForAddress) override
+    {
+        customerDialogs.push_back(askForAddress);
+        company = companyAfterDialog;
+        return !company.empty();
+    }
+    std::string WebSiteAddress() const override { return "https://example.org/plan"; }
+    std::string UpdateAddress() const override { return updateAddress; }
+
+    TQuoteCommands commands;
+    bool classes = true;
+    int32_t premium = 1250;
+    std::string company;
+    std::string companyAfterDialog;
+    bool addressComplete = true;
+    std::string updateAddress;
+    std::vector<bool> customerDialogs;
+    bool refuseClose = false;
+    int closeQueries = 0;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        ++closeQueries;
+        if (refuseClose) {
+            event->ignore();
+        } else {
+            event->accept();
+        }
+    }
+};
+
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    std::vector<QUrl> opened;
+
+public slots:
+    void Open(const QUrl &url) { opened.push_back(url); }
+};
+
+template<typename Condition>
+bool WaitFor(Condition condition)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return condition();
+}
+
+std::string ProgramName()
+{
+    return ChangeFileExt(ExtractFileName(ProgramFile()), "");
+}
+
+class MainWindow : public testing::Test
+{
+protected:
+    MainWindow()
+        : settings("VEREDIVO_SETTINGS_DIR", dir.File("settings/")),
+          state("XDG_STATE_HOME", dir.File("state/"))
+    {
+        SetProgramFolder(dir.File("program/"));
+        About(1, "");
+    }
+    ~MainWindow() override { SetProgramFolder(""); }
+
+    void About(int broker, const std::string &activeState, const std::string &title = {})
+    {
+        std::string text = "[Detail]\nActive_Broker=" + std::to_string(broker) +
+            "\nActive_State=" + activeState + "\n";
+        if (!title.empty()) {
+            text += "[Broker_" + std::to_string(broker) + "]\nAppTitle=" + title + "\n";
+        }
+        dir.WriteFile("program/Data/About.ini", text);
+    }
+    void Debug(bool on) { TIniFile(ProgramSettings()).WriteBool("General", "DebugOptionsOn", on); }
+    void AgencyName(const std::string &name)
+    {
+        TIniFile(ProgramSettings()).WriteString("Agency Info", "Name", name);
+    }
+    std::string ProgramSettings() const { return dir.File("program/") + ProgramName() + ".ini"; }
+
+    std::unique_ptr<TWC_MDI> MakeWindow(std::vector<std::string> arguments = {})
+    {
+        auto window = std::make_unique<TWC_MDI>(std::move(arguments));
+        window->SetStateTable(std::make_unique<FakeStateTable>(SomeStates(), &activated));
+        return window;
+    }
+
+    // Makes the next new quote a FakeQuote and hands it to `out`.
+    static void UseFakeQuotes(TWC_MDI &window, FakeQuote *&out)
+    {
+        window.SetQuoteWindowFactory([&out](const TNewQuoteRequest &) {
+            auto quote = std::make_unique<FakeQuote>();
+            out = quote.get();
+            return quote;
+        });
+    }
+
+    ScratchFolder dir;
+    ScopedEnv settings;
+    ScopedEnv state;
+    ScriptedPrompter prompter;
+    std::vector<std::string> activated;
+};
+
+} // namespace
+
+TEST_F(MainWindow, MenusCarryTheirCaptionsShortcutsAndNames)
+{
+    const auto window = MakeWindow();
+    struct Item
+    {
+        const char *name;
+        const char *caption;
+        QKeySequence shortcut;
+    };
+    const Item items[] = {
+        {"mnuNewQuote", "&New Quote", QKeySequence(QStringLiteral("Ctrl+N"))},
+        {"mnuOpenQuote", "&Open Quote", QKeySequence(QStringLiteral("Ctrl+O"))},
+        {"mnuSaveQuote", "&Save Quote", QKeySequence(QStringLiteral("Ctrl+S"))},
+        {"mnuPrint", "&Print Quote Worksheet", QKeySequence(QStringLiteral("Ctrl+P"))},
+        {"mnuPrintACORD", "Print &ACORD Form", QKeySequence(QStringLiteral("Ctrl+A"))},
+        {"mnuPoolApp", "Print Poo&l Application", QKeySequence(QStringLiteral("Ctrl+L"))},
+        {"mnuPrintFinanceAgreement", "Print &Finance Agreement",
+         QKeySequence(QStringLiteral("Ctrl+F"))},
+        {"mnuEmail", "&Email Quote", QKeySequence(QStringLiteral("Ctrl+E"))},
+        {"mnuExportQuote", "&Export Quote", QKeySequence(QStringLiteral("Ctrl+E"))},
+        {"mnuExit", "E&xit", {}},
+        {"mnuAgencyProfile", "&Agency Profile", {}},
+        {"mnuTile", "&Tile", {}},
+        {"mnuCascade", "&Cascade", {}},
+        {"mnuArrange", "&Arrange", {}},
+        {"mnuPack", "&Pack and Reindex Data", {}},
+        {"mnuUninstall", "&Uninstall Application", {}},
+        {"mnuUpperCase", "Upp&ercase Class Codes", {}},
+        {"mnuChooseState", "&Choose Active State", {}},
+        {"mnuDeleteClassCodes", "&Delete Class Codes", {}},
+        {"mnuAddNewClassFile", "Add New Class File", {}},
+        {"CopyInputs1", "Copy Inputs", {}},
+        {"CopyHazardCodes1", "Copy Ha&zard Codes", {}},
+        {"CreateDistributionData1", "Create Distribution Data", {}},
+        {"mnuMAApp2003", "Use Office 2003 App (MA Only)", {}},
+        {"mnuMAApp2007", "Use Office 2007 App (MA Only)", {}},
+        {"Help2", "&Help", {}},
+        {"mnuFrequentlyAsked", "&Frequently Asked Questions", {}},
+        {"mnuOpNotes", "&Operational Notes", {}},
+        {"mnuWebUpdate", "&Update From the Web", {}},
+        {"mnuAbout", "&About", {}},
+    };
+    for (const Item &item : items) {
+        const auto *action = window->findChild<QAction *>(QString::fromLatin1(item.name));
+        ASSERT_NE(action, nullptr) << item.name;
+        EXPECT_EQ(action->text(), QString::fromLatin1(item.caption)) << item.name;
+        EXPECT_EQ(action->shortcut(), item.shortcut) << item.name;
+    }
+    for (const char *button :
+         {"btnNewQuote", "btnOpenQuote", "btnSaveQuote", "btnPrintQuote", "btnAcordViewer",
+          "btnEMail", "btnExportQuote", "ToolButton1", "btnWebLink"}) {
+        EXPECT_NE(window->findChild<QAction *>(QString::fromLatin1(button)), nullptr) << button;
+    }
+    EXPECT_EQ(window->btnTaskNewQuote->text(), QStringLiteral("Start New Quotation"));
+    EXPECT_EQ(window->btnTaskOpenQuote->text(), QStringLiteral("Open Stored Quotation"));
+    EXPECT_EQ(window->btnTaskExit->text(), QStringLiteral("Exit to Windows"));
+    EXPECT_FALSE(window->mnuExportQuote->isEnabled());
+    EXPECT_FALSE(window->mnuUninstall->isVisible());
+    EXPECT_FALSE(window->mnuMAApp2007->isVisible());
+    EXPECT_TRUE(window->windowState().testFlag(Qt::WindowMaximized));
+}
+
+TEST_F(MainWindow, TitleComesFromTheBrokersSection)
+{
+    About(5, "", "Rater & Co");
+    EXPECT_EQ(MakeWindow()->windowTitle(), QStringLiteral("Rater & Co"));
+    About(3, "");
+    const auto window = MakeWindow();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Workers Compensation Application"));
+    EXPECT_EQ(window->BrokerNumber(), 3);
+    dir.WriteFile("program/Data/About.ini", "");
+    EXPECT_EQ(MakeWindow()->BrokerNumber(), 1);
+}
+
+TEST_F(MainWindow, DebugItemsFollowTheSettingAndTheBroker)
+{
+    const auto debugItems = [](const TWC_MDI &window) {
+        std::vector<bool> shown;
+        for (QAction *item :
+             {window.mnuUpperCase, window.mnuChooseState, window.mnuDeleteClassCodes,
+              window.mnuAddNewClassFile, window.CopyInputs1, window.CopyHazardCodes1,
+              window.CreateDistributionData1}) {
+            shown.push_back(item->isVisible());
+        }
+        return shown;
+    };
+    const std::vector<bool> none(7, false);
+    const std::vector<bool> all(7, true);
+    {
+        About(3, "");
+        const auto window = MakeWindow();
+        EXPECT_FALSE(window->DebugOptionsOn());
+        EXPECT_EQ(debugItems(*window), none);
+        EXPECT_TRUE(window->mnuFrequentlyAsked->isVisible());
+        EXPECT_TRUE(window->mnuOpNotes->isVisible());
+    }
+    Debug(true);
+    {
+        const auto window = MakeWindow();
+        EXPECT_EQ(debugItems(*window), all);
+        EXPECT_FALSE(window->mnuFrequentlyAsked->isVisible());
+        EXPECT_FALSE(window->mnuOpNotes->isVisible());
+        EXPECT_FALSE(window->mnuUninstall->isVisible());
+    }
+    for (int broker : {1, 5}) {
+        About(broker, "");
+        const auto window = MakeWindow();
+        EXPECT_EQ(debugItems(*window), all) << broker;
+        EXPECT_TRUE(window->mnuFrequentlyAsked->isVisible()) << broker;
+        EXPECT_TRUE(window->mnuOpNotes->isVisible()) << broker;
+    }
+}
+
+TEST_F(MainWindow, BrokerFiveShowsThePoolApplicationAndTheOfficeChoice)
+{
+    {
+        const auto window = MakeWindow();
+        EXPECT_FALSE(window->mnuPoolApp->isVisible());
+        EXPECT_FALSE(window->mnuMAApp2003->isVisible());
+    }
+    About(5, "");
+    {
+        const auto window = MakeWindow();
+        EXPECT_TRUE(window->mnuPoolApp->isVisible());
+        EXPECT_TRUE(window->mnuMAApp2003->isVisible());
+        EXPECT_FALSE(window->mnuMAApp2007->isVisible());
+        EXPECT_TRUE(window->mnuMAApp2003->isChecked());
+        window->mnuMAApp2007->trigger();
+        EXPECT_TRUE(window->mnuMAApp2007->isChecked());
+        EXPECT_FALSE(window->mnuMAApp2003->isChecked());
+    }
+    EXPECT_FALSE(TIniFile("QORWC.ini").ReadBool("General", "Use2003MAAppNot2007", true));
+    EXPECT_TRUE(FileExists(dir.File("settings/QORWC.ini")));
+    const auto window = MakeWindow();
+    EXPECT_TRUE(window->mnuMAApp2007->isChecked());
+    window->mnuMAApp2003->trigger();
+    EXPECT_TRUE(TIniFile("QORWC.ini").ReadBool("General", "Use2003MAAppNot2007", false));
+}
+
+TEST_F(MainWindow, HelpTextsOpenWithTheShellOrSayTheyCannot)
+{
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
+    About(5, "");
+    dir.WriteFile("program/docs/faqqor.txt", "questions");
+    {
+        const auto window = MakeWindow();
+        window->mnuFrequentlyAsked->trigger();
+        window->mnuOpNotes->trigger();
+    }
+    About(1, "");
+    MakeWindow()->mnuFrequentlyAsked->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    ASSERT_EQ(recorder.opened.size(), 1u);
+    EXPECT_EQ(recorder.opened[0].toLocalFile(),
+              QString::fromStdString(dir.File("program/docs/faqqor.txt")));
+    EXPECT_THAT(prompter.Texts(),
+                ElementsAre("Unable to open " + dir.File("program/docs/opn.txt"),
+                            "Unable to open " + dir.File("program/docs/faq.txt")));
+}
+
+TEST_F(MainWindow, ActiveStateSkipsTheChoiceAndOpensAQuoteWindowWithoutRating)
+{
+    About(1, "MA");
+    const auto window = MakeWindow();
+    QuoteWindow *quote = window->NewQuote();
+    ASSERT_NE(quote, nullptr);
+    EXPECT_EQ(window->ActiveQuote(), quote);
+    EXPECT_THAT(prompter.Texts(), IsEmpty());
+    const auto children = window->MdiArea()->subWindowList();
+    ASSERT_EQ(children.size(), 1);
+    auto *placeholder = qobject_cast<TfrmPlaceholderQuote *>(children[0]->widget());
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_EQ(placeholder->windowTitle(), QStringLiteral("New Quote (MA)"));
+    EXPECT_TRUE(placeholder->lblNoRating->text().contains(QStringLiteral("no rating yet")));
+    EXPECT_FALSE(quote->HasValidPremium());
+    EXPECT_EQ(window->mnuPoolApp->text(), QStringLiteral("Print MA Poo&l Application"));
+    EXPECT_EQ(TIniFile("QORWC.ini").ReadString("Install_Info", "1_MA", ""), dir.File("program/"));
+    const auto &lines = window->AppInfo().LoggedLines();
+    const auto start = std::find(lines.begin(), lines.end(), "WCForm - New Quote Method");
+    ASSERT_NE(start, lines.end());
+    EXPECT_THAT(std::vector<std::string>(start, lines.end()),
+                ElementsAre("WCForm - New Quote Method", "WCForm - NBrokerID Var = 1 (Check 1)",
+                            "WCForm - New Quote Method - LOB not Assigned",
+                            "WCForm - New Quote Method - State ID = 13",
+                            "WCForm - New Quote Method - Quote Object Create - Call to create "
+                            "Detail Form",
+                            "WCForm - New Quote Method - End of Method"));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "WCForm - App Log Start"), 1);
+}
+
+TEST_F(MainWindow, TheStateChoiceOffersTheBrokersActiveStates)
+{
+    const auto window = MakeWindow();
+    ModalScript script;
+    QStringList offered;
+    int preselected = -1;
+    script.Then([&](QWidget *modal) {
+        auto *choice = qobject_cast<TfrmNewQuote *>(modal);
+        ASSERT_NE(choice, nullptr);
+        EXPECT_EQ(choice->windowTitle(), QStringLiteral("New Quote"));
+        EXPECT_EQ(choice->lblChoose->text(), QStringLiteral("Choose State to Quote:"));
+        EXPECT_EQ(choice->btnSelect->text(), QStringLiteral("&Select"));
+        EXPECT_EQ(choice->btnCancel->text(), QStringLiteral("C&ancel"));
+        for (int row = 0; row < choice->lstPlans->count(); ++row) {
+            offered << choice->lstPlans->item(row)->text();
+        }
+        preselected = choice->lstPlans->currentRow();
+        choice->lstPlans->setCurrentRow(1);
+        choice->btnSelect->click();
+    });
+    QuoteWindow *quote = window->NewQuote();
+    EXPECT_EQ(offered,
+              (QStringList {QStringLiteral("Massachusetts"), QStringLiteral("New Jersey")}));
+    EXPECT_EQ(preselected, 0);
+    ASSERT_NE(quote, nullptr);
+    EXPECT_EQ(quote->StateAbbreviation(), "NJ");
+    EXPECT_EQ(window->MdiArea()->subWindowList()[0]->widget()->windowTitle(),
+              QStringLiteral("New Quote (New Jersey)"));
+    EXPECT_THAT(prompter.Texts(), IsEmpty());
+}
+
+TEST_F(MainWindow, ADoubleClickChoosesAndCancelOpensNothing)
+{
+    const auto window = MakeWindow();
+    ModalScript script;
+    script
+        .Then([](QWidget *modal) {
+            auto *choice = qobject_cast<TfrmNewQuote *>(modal);
+            QListWidgetItem *first = choice->lstPlans->item(0);
+            const QRect place = choice->lstPlans->visualItemRect(first);
+            QTest::mouseClick(choice->lstPlans->viewport(), Qt::LeftButton, {}, place.center());
+            QTest::mouseDClick(choice->lstPlans->viewport(), Qt::LeftButton, {}, place.center());
+        })
+        .Then([](QWidget *modal) { ClickButton(modal, QStringLiteral("C&ancel")); });
+    QuoteWindow *quote = window->NewQuote();
+    ASSERT_NE(quote, nullptr);
+    EXPECT_EQ(quote->StateAbbreviation(), "MA");
+    EXPECT_EQ(window->NewQuote(), nullptr);
+    EXPECT_EQ(window->MdiArea()->subWindowList().size(), 1);
+    const auto &lines = window->AppInfo().LoggedLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "WCForm - New Quote Method - End of Method"),
+              1);
+}
+
+TEST_F(MainWindow, NothingOfferedOrAnUnratedStateOpensNoWindow)
+{
+    About(7, "");
+    const auto window = MakeWindow();
+    EXPECT_EQ(window->NewQuote(), nullptr);
+    ASSERT_EQ(prompter.Entries().size(), 1u);
+    EXPECT_EQ(prompter.Entries()[0].text, "No Active Companies to rate");
+    EXPECT_EQ(prompter.Entries()[0].kind, Prompter::Kind::Error);
+    prompter.Clear();
+
+    About(1, "NY");
+    const auto newYork = MakeWindow();
+    EXPECT_EQ(newYork->NewQuote(), nullptr);
+    EXPECT_EQ(newYork->mnuPoolApp->text(), QStringLiteral("Print NY Poo&l Application"));
+    prompter.Clear();
+
+    About(1, "");
+    const auto chosen = MakeWindow();
+    chosen->SetStateTable(
+        std::make_unique<FakeStateTable>(std::vector<TStateRow> {{true, "1", "14", "New York"}}));
+    ModalScript script;
+    script.Then([](QWidget *modal) { ClickButton(modal, QStringLiteral("&Select")); });
+    EXPECT_EQ(chosen->NewQuote(), nullptr);
+    ASSERT_EQ(prompter.Entries().size(), 1u);
+    EXPECT_EQ(prompter.Entries()[0].text,
+              "Unrecognized State requested.  Unable to continue with quote.");
+    EXPECT_EQ(prompter.Entries()[0].kind, Prompter::Kind::Error);
+    EXPECT_TRUE(newYork->MdiArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(chosen->MdiArea()->subWindowList().isEmpty());
+}
+
+TEST_F(MainWindow, ChoosingActiveStatesOffersInactiveRowsToo)
+{
+    Debug(true);
+    const auto window = MakeWindow();
+    ModalScript script;
+    int offered = 0;
+    script.Then([&](QWidget *modal) {
+        auto *choice = qobject_cast<TfrmNewQuote *>(modal);
+        offered = choice->lstPlans->count();
+        choice->lstPlans->item(1)->setSelected(true);
+        choice->btnSelect->click();
+    });
+    window->mnuChooseState->trigger();
+    EXPECT_EQ(offered, 3);
+    EXPECT_THAT(activated, ElementsAre("13", "14"));
+}
+
+TEST_F(MainWindow, MaintenanceRefusesWhileQuoteWindowsAreOpen)
+{
+    Debug(true);
+    About(1, "MA");
+    const auto window = MakeWindow();
+    window->mnuPack->trigger();
+    EXPECT_THAT(prompter.Texts(),
+                ElementsAre("Packing and reindexing the data is not available in this version of "
+                            "the program."));
+    prompter.Clear();
+    prompter.QueueAnswer(Prompter::Answer::Yes);
+    window->mnuUninstall->trigger();
+    EXPECT_THAT(prompter.Texts(),
+                ElementsAre("Are you sure you wish to Uninstall this appliciation?",
+                            "Uninstall utility not found.  Application will NOT be removed."));
+    prompter.Clear();
+
+    ASSERT_NE(window->NewQuote(), nullptr);
+    for (QAction *command : {window->mnuPack, window->mnuUpperCase, window->mnuUninstall,
+                             window->CreateDistributionData1}) {
+        command->trigger();
+    }
+    EXPECT_EQ(prompter.Texts(),
+              std::vector<std::string>(4, "Cannot Perform Function With Open Windows"));
+}
+
+TEST_F(MainWindow, ReadinessAsksForTheAgencyProfileFirst)
+{
+    About(1, "MA");
+    const auto window = MakeWindow();
+    window->mnuPrint->trigger();
+    EXPECT_THAT(prompter.Texts(), IsEmpty()) << "no quote window, no output";
+    ASSERT_NE(window->NewQuote(), nullptr);
+
+    ModalScript script;
+    script.Then([](QWidget *modal) {
+        ASSERT_NE(qobject_cast<TfrmAgencyProfile *>(modal), nullptr);
+        ClickButton(modal, QStringLiteral("C&ancel"));
+    });
+    window->mnuPrint->trigger();
+    EXPECT_THAT(prompter.Texts(),
+                ElementsAre("Your Agency Profile isn't complete.  Please fill it out before "
+                            "printing.",
+                            "Cannot print Quote without an Agency Profile"));
+    prompter.Clear();
+
+    script.Then([](QWidget *modal) {
+        auto *profile = qobject_cast<TfrmAgencyProfile *>(modal);
+        profile->txtName->setText(QStringLiteral("Smith Agency"));
+        profile->btnClose->click();
+    });
+    window->mnuPrintACORD->trigger();
+    EXPECT_THAT(prompter.Texts(),
+                ElementsAre("Your Agency Profile isn't complete.  Please fill it out before "
+                            "printing.",
+                            "Cannot print Quote without a valid premium"));
+    EXPECT_EQ(TIniFile(ProgramSettings()).ReadString("Agency Info", "Name", ""), "Smith Agency");
+    prompter.Clear();
+    for (QAction *output : {window->mnuPoolApp, window->mnuPrintFinanceAgreement, window->mnuEmail,
+                            window->ToolButton1}) {
+        output->trigger();
+    }
+    EXPECT_EQ(prompter.Texts(),
+              std::vector<std::string>(4, "Cannot print Quote without a valid premium"));
+}
+
+TEST_F(MainWindow, ReadinessWantsACompanyNameAfterOfferingTheCustomerDialog)
+{
+    AgencyName("Smith Agency");
+    About(1, "MA");
+    const auto window = MakeWindow();
+    FakeQuote *quote = nullptr;
+    UseFakeQuotes(*window, quote);
+    ASSERT_NE(window->NewQuote(), nullptr);
+    ASSERT_NE(quote, nullptr);
+
+    window->mnuPrint->trigger();
+    EXPECT_THAT(prompter.Texts(), ElementsAre("Unable to print without a Company Name"));
+    EXPECT_THAT(quote->customerDialogs, ElementsAre(false));
+    prompter.Clear();
+
+    quote->companyAfterDialog = "Acme Roofing";
+    quote->addressComplete = false;
+    EXPECT_FALSE(window->OutputBlocked(quote, "Export to WCRIB", true));
+    EXPECT_THAT(quote->customerDialogs, ElementsAre(false, true));
+    EXPECT_FALSE(window->OutputBlocked(quote, "print", false));
+    EXPECT_EQ(quote->customerDialogs.size(), 2u);
+    window->mnuPrint->trigger();
+    EXPECT_THAT(prompter.Texts(),
+                ElementsAre("Printing the quote worksheet is not available in this version of "
+                            "the program."));
+    prompter.Clear();
+
+    quote->premium = 0;
+    EXPECT_TRUE(window->OutputBlocked(quote, "Export to WCRIB", true));
+    quote->premium = 10;
+    quote->classes = false;
+    EXPECT_TRUE(window->OutputBlocked(nullptr, "print", false));
+    EXPECT_THAT(prompter.Texts(),
+                ElementsAre("Cannot Export to WCRIB Quote without a valid premium",
+                            "Cannot print Quote without a valid premium"));
+    prompter.Clear();
+    window->AgencyProfile().Information().Name = " ";
+    ModalScript script;
+    script.Then([](QWidget *modal) { ClickButton(modal, QStringLiteral("C&ancel")); });
+    EXPECT_TRUE(window->OutputBlocked(quote, "Export to WCRIB", true));
+    EXPECT_THAT(prompter.Texts(),
+                ElementsAre("Your Agency Profile isn't complete.  Please fill it out before "
+                            "Export to WCRIBing.",
+                            "Cannot Export to WCRIB Quote without an Agency Profile"));
+}
+
+TEST_F(MainWindow, TheNoProfileArgumentLocksTheProfileWindow)
+{
+    AgencyName("Smith Agency");
+    const auto window = MakeWindow({"noprofile"});
+    EXPECT_TRUE(window->ProfileLocked());
+    EXPECT_FALSE(MakeWindow({"NoProfile2"})->ProfileLocked());
+    ModalScript script;
+    bool locked = false;
+    script.Then([&](QWidget *modal) {
+        auto *profile = qobject_cast<TfrmAgencyProfile *>(modal);
+        locked = !profile->pnlFields->isEnabled() && profile->lblNoProfile->isVisible();
+        profile->btnClose->click();
+    });
+    window->mnuAgencyProfile->trigger();
+    EXPECT_TRUE(locked);
+    EXPECT_EQ(window->AgencyProfile().Information().Name, "Smith Agency");
+}
+
+TEST_F(MainWindow, CommandStateFollowsTheActiveQuote)
+{
+    About(1, "MA");
+    const auto window = MakeWindow();
+    const auto shown = [&] {
+        return std::vector<bool> {window->btnSaveQuote->isVisible(),
+                                  window->mnuSaveQuote->isEnabled(),
+                                  window->btnExportQuote->isVisible(),
+                                  window->mnuExportQuote->isVisible(),
+                                  window->btnPrintQuote->isVisible(),
+                                  window->btnEMail->isVisible(),
+                                  window->btnAcordViewer->isVisible(),
+                                  window->mnuPrintACORD->isVisible(),
+                                  window->mnuPrintFinanceAgreement->isVisible(),
+                                  window->btnWebLink->isVisible(),
+                                  window->mnuWebLink->isVisible(),
+                                  window->mnuWebUpdate->isVisible()};
+    };
+    EXPECT_EQ(shown(), std::vector<bool>(12, false));
+    ASSERT_NE(window->NewQuote(), nullptr);
+    EXPECT_EQ(shown(),
+              (std::vector<bool> {false, false, false, false, true, true, false, false, false,
+                                  false, false, false}));
+
+    FakeQuote *quote = nullptr;
+    UseFakeQuotes(*window, quote);
+    ASSERT_NE(window->NewQuote(), nullptr);
+    quote->commands = {true, true, true, true, "Visit the Plan"};
+    quote->updateAddress = "https://example.org/update";
+    window->UpdateCommandState();
+    EXPECT_EQ(shown(),
+              (std::vector<bool> {true, true, true, true, true, true, true, true, true, true, true,
+                                  false}));
+    EXPECT_FALSE(window->mnuExportQuote->isEnabled());
+    EXPECT_EQ(window->mnuWebLink->text(), QStringLiteral("Visit the Plan"));
+    EXPECT_EQ(window->btnWebLink->text(), QStringLiteral("Visit the Plan"));
+
+    // The update address is taken when a quote is created, and the item stays afterwards.
+    FakeQuote *second = nullptr;
+    UseFakeQuotes(*window, second);
+    window->SetQuoteWindowFactory([&second](const TNewQuoteRequest &) {
+        auto made = std::make_unique<FakeQuote>();
+        made->updateAddress = "https://example.org/update";
+        second = made.get();
+        return made;
+    });
+    ASSERT_NE(window->NewQuote(), nullptr);
+    EXPECT_EQ(window->UpdateAddress(), "https://example.org/update");
+    EXPECT_TRUE(window->mnuWebUpdate->isVisible());
+    window->MdiArea()->closeAllSubWindows();
+    ASSERT_TRUE(WaitFor([&] { return window->MdiArea()->subWindowList().isEmpty(); }));
+    ASSERT_TRUE(WaitFor([&] { return !window->btnPrintQuote->isVisible(); }));
+    EXPECT_EQ(window->ActiveQuote(), nullptr);
+    EXPECT_TRUE(window->mnuWebUpdate->isVisible());
+    EXPECT_FALSE(window->btnWebLink->isVisible());
+}
+
+TEST_F(MainWindow, SaveNeedsClassesAndExportIsNeverEnabled)
+{
+    About(1, "MA");
+    const auto window = MakeWindow();
+    FakeQuote *quote = nullptr;
+    UseFakeQuotes(*window, quote);
+    ASSERT_NE(window->NewQuote(), nullptr);
+    quote->commands.saveAllowed = true;
+    quote->commands.exportAllowed = true;
+    quote->classes = false;
+    window->UpdateCommandState();
+    window->mnuSaveQuote->trigger();
+    window->mnuExportQuote->trigger();
+    EXPECT_THAT(prompter.Texts(), ElementsAre("Cannot save Quote without active classes"));
+}
+
+TEST_F(MainWindow, ExitEndsWithoutAskingAndExitToWindowsAsksEveryQuote)
+{
+    About(1, "MA");
+    {
+        const auto window = MakeWindow();
+        FakeQuote *quote = nullptr;
+        UseFakeQuotes(*window, quote);
+        window->setWindowState(Qt::WindowNoState);
+        window->show();
+        ASSERT_TRUE(WaitFor([&] { return quote != nullptr; })) << "first showing starts a quote";
+        quote->refuseClose = true;
+        window->btnTaskExit->click();
+        EXPECT_EQ(quote->closeQueries, 1);
+        EXPECT_TRUE(window->isVisible());
+        quote->refuseClose = false;
+        window->btnTaskExit->click();
+        EXPECT_EQ(quote->closeQueries, 2);
+        EXPECT_FALSE(window->isVisible());
+    }
+    const auto window = MakeWindow();
+    FakeQuote *quote = nullptr;
+    UseFakeQuotes(*window, quote);
+    window->setWindowState(Qt::WindowNoState);
+    window->show();
+    ASSERT_TRUE(WaitFor([&] { return quote != nullptr; }));
+    quote->refuseClose = true;
+    window->mnuExit->trigger();
+    EXPECT_EQ(quote->closeQueries, 0);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindow, TheFirstShowingOpensTheStateChoiceAndTheTaskBarFollowsResizes)
+{
+    const auto window = MakeWindow();
+    ModalScript script;
+    script.Then([](QWidget *modal) { ClickButton(modal, QStringLiteral("&Select")); });
+    window->setWindowState(Qt::WindowNoState);
+    window->show();
+    ASSERT_TRUE(WaitFor([&] { return window->MdiArea()->subWindowList().size() == 1; }));
+    EXPECT_EQ(window->ActiveQuote()->StateAbbreviation(), "MA");
+
+    window->resize(900, 640);
+    ASSERT_TRUE(WaitFor([&] { return window->width() == 900; }));
+    EXPECT_EQ(window->btnTaskNewQuote->geometry().x(), 7);
+    EXPECT_EQ(window->btnTaskNewQuote->width(), 295);
+    EXPECT_EQ(window->btnTaskOpenQuote->geometry().x(), 302);
+    EXPECT_EQ(window->btnTaskOpenQuote->width(), 295);
+    EXPECT_EQ(window->btnTaskExit->geometry().x(), 597);
+    EXPECT_EQ(window->btnTaskExit->width(), 295);
+    window->resize(1000, 640);
+    ASSERT_TRUE(WaitFor([&] { return window->width() == 1000; }));
+    EXPECT_EQ(window->btnTaskOpenQuote->geometry().x(), 335);
+    EXPECT_EQ(window->btnTaskExit->geometry().x(), 663);
+    EXPECT_EQ(window->btnTaskExit->width(), 328);
+    EXPECT_EQ(window->pnlTaskBar->width(), 1000);
+}
+
+TEST_F(MainWindow, TheWindowMenuListsTheOpenQuotes)
+{
+    About(1, "MA");
+    const auto window = MakeWindow();
+    ASSERT_NE(window->NewQuote(), nullptr);
+    ASSERT_NE(window->NewQuote(), nullptr);
+    auto *menu = window->findChild<QMenu *>(QStringLiteral("mnuWindow"));
+    ASSERT_NE(menu, nullptr);
+    emit menu->aboutToShow();
+    QStringList texts;
+    for (const QAction *action : menu->actions()) {
+        if (!action->isSeparator()) {
+            texts << action->text();
+        }
+    }
+    EXPECT_EQ(texts,
+              (QStringList {QStringLiteral("&Tile"), QStringLiteral("&Cascade"),
+                            QStringLiteral("&Arrange"), QStringLiteral("&1 New Quote (MA)"),
+                            QStringLiteral("&2 New Quote (MA)")}));
+    emit menu->aboutToShow();
+    EXPECT_EQ(menu->actions().size(), 6);
+}
+
+#include "MainWindowTest.moc"
