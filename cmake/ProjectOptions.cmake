@@ -56,7 +56,15 @@ function(veredivo_test name)
     endif()
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-        PROPERTIES ENVIRONMENT
-            "QT_QPA_PLATFORM=offscreen;VEREDIVO_SOURCE_DIR=${CMAKE_SOURCE_DIR};VEREDIVO_PROGRAM_DIR=${VEREDIVO_PROGRAM_DIR}"
+        TEST_LIST ${name}_TESTS
         DISCOVERY_TIMEOUT 60)
+    # The environment is a list, which the discovery script would split into separate
+    # properties; it is set on the discovered tests once CTest has read them.
+    set(environment_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+    file(WRITE ${environment_script}
+        "if(${name}_TESTS)\n"
+        "    set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT\n"
+        "        \"QT_QPA_PLATFORM=offscreen;VEREDIVO_SOURCE_DIR=${CMAKE_SOURCE_DIR};VEREDIVO_PROGRAM_DIR=${VEREDIVO_PROGRAM_DIR}\")\n"
+        "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${environment_script})
 endfunction()
