@@ -70,14 +70,15 @@ TfrmNewQuote::TfrmNewQuote(const std::vector<TOfferedState> &states, bool multip
     resize(300, 320);
 }
 
-std::vector<std::string> TfrmNewQuote::SelectedStateIDs() const
+std::vector<TOfferedState> TfrmNewQuote::SelectedStates() const
 {
-    std::vector<std::string> ids;
+    std::vector<TOfferedState> selected;
     for (int row = 0; row < lstPlans->count(); ++row) {
         const QListWidgetItem *item = lstPlans->item(row);
         if (item->isSelected()) {
-            ids.push_back(FromQString(item->data(Qt::UserRole).toString()));
+            selected.push_back(
+                {FromQString(item->text()), FromQString(item->data(Qt::UserRole).toString())});
         }
     }
-    return ids;
+    return selected;
 }

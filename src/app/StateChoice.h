@@ -34,8 +34,8 @@ public:
     TfrmNewQuote(const std::vector<TOfferedState> &states, bool multipleSelection,
                  QWidget *parent = nullptr);
 
-    // The State_IDs of the selected rows, in list order.
-    std::vector<std::string> SelectedStateIDs() const;
+    // The selected states, in list order.
+    std::vector<TOfferedState> SelectedStates() const;
 
     QLabel *lblChoose = nullptr;
     QListWidget *lstPlans = nullptr;

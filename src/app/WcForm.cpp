@@ -398,7 +398,7 @@ QuoteWindow *TWC_MDI::ActiveQuote() const
     return child == nullptr ? nullptr : dynamic_cast<QuoteWindow *>(child->widget());
 }
 
-std::optional<std::vector<std::string>> TWC_MDI::ChooseStates(bool multipleSelection)
+std::optional<std::vector<TOfferedState>> TWC_MDI::ChooseOfferedStates(bool multipleSelection)
 {
     const std::vector<TOfferedState> offered =
         OfferedStates(m_stateTable ? m_stateTable->Rows() : std::vector<TStateRow>(),
@@ -411,7 +411,20 @@ std::optional<std::vector<std::string>> TWC_MDI::ChooseStates(bool multipleSelec
     if (choice.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return choice.SelectedStateIDs();
+    return choice.SelectedStates();
+}
+
+std::optional<std::vector<std::string>> TWC_MDI::ChooseStates(bool multipleSelection)
+{
+    const auto chosen = ChooseOfferedStates(multipleSelection);
+    if (!chosen) {
+        return std::nullopt;
+    }
+    std::vector<std::string> ids;
+    for (const TOfferedState &state : *chosen) {
+        ids.push_back(state.stateID);
+    }
+    return ids;
 }
 
 QuoteWindow *TWC_MDI::NewQuote()
@@ -424,20 +437,12 @@ QuoteWindow *TWC_MDI::NewQuote()
     request.brokerNumber = m_brokerNumber;
     request.stateNumber = StateNumber(m_appInfo->ActiveState());
     if (request.stateNumber == 0) {
-        const auto chosen = ChooseStates(false);
+        const auto chosen = ChooseOfferedStates(false);
         if (!chosen || chosen->empty()) {
             return nullptr;
         }
-        request.stateNumber = StrToIntDef(Trim(chosen->front()), 0);
-        if (m_stateTable) {
-            const auto offered = OfferedStates(m_stateTable->Rows(), m_brokerNumber, false);
-            const auto row = std::find_if(offered.begin(), offered.end(), [&](const auto &state) {
-                return state.stateID == Trim(chosen->front());
-            });
-            if (row != offered.end()) {
-                request.stateName = row->name;
-            }
-        }
+        request.stateNumber = StrToIntDef(chosen->front().stateID, 0);
+        request.stateName = chosen->front().name;
     }
     request.stateAbbreviation = StateAbbreviation(request.stateNumber);
     if (request.stateName.empty()) {

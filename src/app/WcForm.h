@@ -19,6 +19,7 @@ class QuoteWindow;
 class TAgencyProfile;
 class TStateTable;
 class TVereDivoAppInfo;
+struct TOfferedState;
 
 // What the New Quote procedure hands to the code that makes a quote's window.
 struct TNewQuoteRequest
@@ -128,6 +129,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    std::optional<std::vector<TOfferedState>> ChooseOfferedStates(bool multipleSelection);
     void ReadBrokerAndTitle();
     void OpenData();
     void CreateMenus();
