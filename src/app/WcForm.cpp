@@ -427,6 +427,19 @@ std::optional<std::vector<std::string>> TWC_MDI::ChooseStates(bool multipleSelec
     return ids;
 }
 
+std::string TWC_MDI::StateNameOf(int stateNumber)
+{
+    if (m_stateTable) {
+        for (const TOfferedState &state :
+             OfferedStates(m_stateTable->Rows(), m_brokerNumber, true)) {
+            if (StrToIntDef(state.stateID, 0) == stateNumber) {
+                return state.name;
+            }
+        }
+    }
+    return StateAbbreviation(stateNumber);
+}
+
 QuoteWindow *TWC_MDI::NewQuote()
 {
     TAppInfo &log = *m_appInfo;
@@ -446,7 +459,7 @@ QuoteWindow *TWC_MDI::NewQuote()
     }
     request.stateAbbreviation = StateAbbreviation(request.stateNumber);
     if (request.stateName.empty()) {
-        request.stateName = request.stateAbbreviation;
+        request.stateName = StateNameOf(request.stateNumber);
     }
     log.LogLine("WCForm - New Quote Method - State ID = " + IntText(request.stateNumber));
 

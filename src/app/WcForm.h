@@ -130,6 +130,8 @@ protected:
 
 private:
     std::optional<std::vector<TOfferedState>> ChooseOfferedStates(bool multipleSelection);
+    // The broker's name of a state in the state table, else its abbreviation.
+    std::string StateNameOf(int stateNumber);
     void ReadBrokerAndTitle();
     void OpenData();
     void CreateMenus();

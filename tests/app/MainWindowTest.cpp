@@ -362,7 +362,7 @@ TEST_F(MainWindow, ActiveStateSkipsTheChoiceAndOpensAQuoteWindowWithoutRating)
     ASSERT_EQ(children.size(), 1);
     auto *placeholder = qobject_cast<TfrmPlaceholderQuote *>(children[0]->widget());
     ASSERT_NE(placeholder, nullptr);
-    EXPECT_EQ(placeholder->windowTitle(), QStringLiteral("New Quote (MA)"));
+    EXPECT_EQ(placeholder->windowTitle(), QStringLiteral("New Quote (Massachusetts)"));
     EXPECT_TRUE(placeholder->lblNoRating->text().contains(QStringLiteral("no rating yet")));
     EXPECT_FALSE(quote->HasValidPremium());
     EXPECT_EQ(window->mnuPoolApp->text(), QStringLiteral("Print MA Poo&l Application"));
@@ -757,10 +757,11 @@ TEST_F(MainWindow, TheWindowMenuListsTheOpenQuotes)
             texts << action->text();
         }
     }
-    EXPECT_EQ(texts,
-              (QStringList {QStringLiteral("&Tile"), QStringLiteral("&Cascade"),
-                            QStringLiteral("&Arrange"), QStringLiteral("&1 New Quote (MA)"),
-                            QStringLiteral("&2 New Quote (MA)")}));
+    EXPECT_EQ(
+        texts,
+        (QStringList {QStringLiteral("&Tile"), QStringLiteral("&Cascade"),
+                      QStringLiteral("&Arrange"), QStringLiteral("&1 New Quote (Massachusetts)"),
+                      QStringLiteral("&2 New Quote (Massachusetts)")}));
     emit menu->aboutToShow();
     EXPECT_EQ(menu->actions().size(), 6);
 }
