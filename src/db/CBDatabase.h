@@ -16,6 +16,15 @@ class ECBDBError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
+    // `detail`: the engine's own explanation (which file, what is wrong), for the log.
+    ECBDBError(const std::string &message, std::string detail)
+        : std::runtime_error(message), m_detail(std::move(detail))
+    { }
+
+    const std::string &Detail() const { return m_detail; }
+
+private:
+    std::string m_detail;
 };
 
 class TCBDatabase;
@@ -86,12 +95,23 @@ public:
     // Replaces the production index by an empty one (a table brought in from outside).
     void ResetIndex();
 
+    // The engine's table while Active (tools and the data layers may use it directly).
+    dbase::Table *Handle() const { return m_handle.get(); }
+
 private:
     friend class TCBDatabase;
 
+    void RequireActive() const;
+    [[noreturn]] void RaiseEngineError(const std::exception &error) const;
+    void CheckFieldError(const std::string &field, bool reading, const std::string &detail) const;
+    template<typename Op>
+    auto ReadField(const std::string &field, Op op) const;
+    template<typename Op>
+    void WriteField(const std::string &field, Op op);
+
     TCBDatabase &m_database;
     TTableHolder &m_holder;
-    dbase::Table *m_handle = nullptr;
+    std::unique_ptr<dbase::Table> m_handle;
     std::string m_folder;
     std::string m_tableName;
     int32_t m_tableID = 0;
@@ -145,15 +165,16 @@ public:
     dbase::Context &Handle() const { return *m_handle; }
 
 protected:
-    // Called at the end of construction; descendants register their tables here.
+    // Registers the tables of a descendant. A constructor cannot reach an override, so the
+    // base constructor registers nothing: a class that overrides RegisterTables is final and
+    // calls Initialize() as the last statement of its constructor, which calls it once.
     virtual void RegisterTables() { }
-    // Descendants call this at the end of their own constructor (a virtual call from the base
-    // constructor would not reach them).
     void Initialize();
 
 private:
     std::unique_ptr<dbase::Context> m_handle;
     bool m_initialized = false;
+    bool m_registered = false;
     int32_t m_lastTableID = 0;
     std::vector<std::unique_ptr<TTableHolder>> m_tables; // in TableID order
 };
