@@ -221,4 +221,9 @@ TEST(DbfTool, PackAndFixCounts)
     EXPECT_EQ(Tool({"fix-counts", folder.Path()}).out,
               folder.File("T.DBF") + ": record count 7 -> 1\n");
     EXPECT_EQ(Tool({"check", folder.File("T.DBF")}).status, 0);
+
+    folder.WriteFile("n.schema", "table usrClass.dbf\nfield CODE C 4\n");
+    ASSERT_EQ(Tool({"create", folder.File("n.schema"), "--out", folder.Path()}).status, 0);
+    EXPECT_EQ(Tool({"tags", folder.File("usrClass.dbf")}).out, "");
+    EXPECT_EQ(folder.ReadFile("usrClass.mdx").size(), 2048u); // an empty production index
 }

@@ -132,10 +132,9 @@ int Create(const std::vector<std::string> &args, std::ostream &out)
     const std::string path = IncludeTrailingSlash(folder) + schema.tableName;
     auto table = dbase::Table::Create(context, path, schema.fields, {});
     AppendRows(*table, rows);
-    // Tags built in one pass over the finished records.
-    if (!schema.tags.empty()) {
-        table->CreateIndex(schema.tags);
-    }
+    // Tags built in one pass over the finished records; a table without tags still gets its
+    // (empty) production index, as every delivered table has one.
+    table->CreateIndex(schema.tags);
     table->Close();
     out << path << ": " << rows.size() << " records, " << schema.tags.size() << " tags\n";
     return 0;
