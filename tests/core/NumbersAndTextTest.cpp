@@ -1,5 +1,6 @@
 #include "core/Encoding.h"
 #include "core/Errors.h"
+#include "core/Guid.h"
 #include "core/Rounding.h"
 #include "core/States.h"
 #include "core/Text.h"
@@ -156,4 +157,18 @@ TEST(Encoding, Windows1252RoundTrip)
         every += static_cast<char>(b);
     }
     EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(every)), every);
+}
+
+TEST(Guid, TextFormAndUniqueness)
+{
+    const std::string a = NewGuidText();
+    const std::string b = NewGuidText();
+    ASSERT_EQ(a.size(), 36u);
+    for (size_t i : {8u, 13u, 18u, 23u}) {
+        EXPECT_EQ(a[i], '-') << a;
+    }
+    EXPECT_EQ(a.find_first_not_of("0123456789ABCDEF-"), std::string::npos) << a;
+    EXPECT_EQ(a[14], '4') << "version 4: " << a;
+    EXPECT_NE(std::string("89AB").find(a[19]), std::string::npos) << "variant: " << a;
+    EXPECT_NE(a, b);
 }
