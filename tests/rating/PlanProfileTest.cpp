@@ -1,6 +1,5 @@
 #include "rating/PlanProfile.h"
 #include "core/Dates.h"
-#include "rating/FinanceAgreement.h"
 #include "support/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
@@ -71,15 +70,4 @@ TEST(PlanKeys, FirstKeyOfTheKindRedirects)
     EXPECT_EQ(PlanPairFor(keys, pkDownPayment, own), (TPlanPair {5, 15}));
     EXPECT_EQ(PlanPairFor(keys, pkFactors, own), own);
     EXPECT_EQ(PlanPairFor({}, pkClasses, own), own);
-}
-
-TEST(FinanceBrackets, FirstBracketHoldingTheValue)
-{
-    TFinanceItemList items {{0, 4999.99, 25}, {5000, 9999.99, 20}, {5000, 99999, 99}};
-    EXPECT_DOUBLE_EQ(BracketValue(&items, 0), 25);
-    EXPECT_DOUBLE_EQ(BracketValue(&items, 5000), 20);
-    EXPECT_DOUBLE_EQ(BracketValue(&items, 9999.99), 20);
-    EXPECT_DOUBLE_EQ(BracketValue(&items, 10000), 99);
-    EXPECT_DOUBLE_EQ(BracketValue(&items, 100000), 0);
-    EXPECT_DOUBLE_EQ(BracketValue(nullptr, 100), 0);
 }

@@ -58,7 +58,7 @@ protected:
                        "1,13,1,,5403,,CARPENTRY,1,0,9.10,900,0,4,Y,Y,1,\n"
                        "1,13,1,,5183,,PLUMBING,1,4.00,3.60,700,50,3,N,N,0,\n"
                        "1,13,2,,8810,,CLERICAL (FILE 2),1,0.13,0.13,250,0,1,N,N,0,\n"
-                       "1,13,1,C1,8810,,CARRIER CLERICAL,1,0.11,0.11,250,0,1,N,N,0,\n"
+                       "1,13,1,C1,8810,,CARRIER CLERICAL,1,0.09,0.11,250,0,1,N,N,0,1.5\n"
                        "5,13,1,,9999,,OWN CLASS OF BROKER 5,1,1,1,100,0,1,N,N,0,\n");
         data.Table("WCPREM",
                    "Broker_ID,State_ID,File_ID,CNST_ALLOW,PRM_DSC_PR,PRM_DSC_MN,"
@@ -207,6 +207,17 @@ TEST_F(RateBookTest, ClassesOfOneFileAndCarrierWithTheirExceptionClasses)
     TClassLineList carrier = book->LoadClasses(1, 13, plan, 1, " C1", clerical, sales, drivers);
     ASSERT_EQ(carrier.size(), 1u);
     EXPECT_EQ(carrier[0]->Description, "CARRIER CLERICAL");
+    EXPECT_DOUBLE_EQ(carrier[0]->StateRate, 0.09);
+
+    // Read as a carrier's own class line: its one rate fills both, C_TER1 marks it per employee.
+    TCBTable &classes = database->Classes();
+    ASSERT_TRUE(classes.Seek(KeyNumber(1) + KeyNumber(13) + KeyNumber(1, 3) + "C1 ", "PLAN_FILE"));
+    TCarrierSpecificVereDivoClass carrierLine(1);
+    carrierLine.LoadFromCarrierTable(classes);
+    EXPECT_EQ(carrierLine.CarrierId, "C1");
+    EXPECT_DOUBLE_EQ(carrierLine.StateRate, 0.11);
+    EXPECT_DOUBLE_EQ(carrierLine.Rate, 0.11);
+    EXPECT_EQ(carrierLine.Special, 1);
     EXPECT_EQ(sales, nullptr);
     TClassLineList second = book->LoadClasses(1, 13, plan, 2, "", clerical, sales, drivers);
     ASSERT_EQ(second.size(), 1u);
