@@ -10,6 +10,8 @@
 #include "core/Prompter.h"
 #include "core/States.h"
 #include "core/Text.h"
+#include "db/VereDivoDatabase.h"
+#include "storage/PlanStateTable.h"
 #include "storage/StateTable.h"
 #include "storage/VereDivoAppInfo.h"
 #include "ui/PlaceholderQuoteWindow.h"
@@ -131,8 +133,15 @@ void TWC_MDI::ReadBrokerAndTitle()
 
 void TWC_MDI::OpenData()
 {
-    m_appInfo->OpenData();
+    // The profile is read first and the rest goes on when the tables do not open: a profile
+    // left unread would be saved over the real one at the first output.
     m_agencyProfile->Load();
+    try {
+        m_appInfo->OpenData();
+        m_stateTable = std::make_unique<TPlanStateTable>(m_appInfo->Database()->Plans());
+    } catch (const std::exception &error) {
+        m_startupError = error.what();
+    }
     m_helpFile = m_appInfo->ProgramFolder() + "wchelp.hlp";
 
     m_debugOptionsOn =
@@ -674,11 +683,34 @@ void TWC_MDI::mnuAgencyProfileClick()
     ShowAgencyProfile();
 }
 
+TVereDivoDatabase &TWC_MDI::Database() const
+{
+    if (m_appInfo->Database() == nullptr) {
+        throw std::runtime_error("The tables of the data folder " + m_appInfo->DataFolder() +
+                                 " are not open." +
+                                 (m_startupError.empty() ? "" : "  " + m_startupError));
+    }
+    return *m_appInfo->Database();
+}
+
 void TWC_MDI::mnuPackClick()
 {
-    if (!RefusedWithOpenWindows()) {
-        ShowNotAvailable("Packing and reindexing the data");
+    if (RefusedWithOpenWindows() ||
+        !AskYesNo("Be Sure all other users have exited before continuing.  Proceed?", "",
+                  Prompter::Answer::No)) {
+        return;
     }
+    TVereDivoDatabase &database = Database();
+    const BusyCursor busy;
+    database.CloseAll();
+    try {
+        FixRecordCounts(m_appInfo->QuoteFolder());
+        PackFolder(m_appInfo->QuoteFolder(), database);
+    } catch (...) {
+        database.OpenAll();
+        throw;
+    }
+    database.OpenAll();
 }
 
 void TWC_MDI::mnuUninstallClick()
@@ -696,9 +728,22 @@ void TWC_MDI::mnuUninstallClick()
 
 void TWC_MDI::mnuUpperCaseClick()
 {
-    if (!RefusedWithOpenWindows()) {
-        ShowNotAvailable("Upper-casing the class codes");
+    if (RefusedWithOpenWindows()) {
+        return;
     }
+    TCBTable &classes = Database().Classes();
+    {
+        const BusyCursor busy;
+        // In record order: the codes are index keys, and a changed key must not move the walk.
+        classes.SelectTag("");
+        for (classes.First(); !classes.Eof(); classes.Next()) {
+            for (const char *field : {"C_PHRASE", "C_CODE", "C_SUBCODE"}) {
+                classes.SetString(field, UpperCase(classes.GetString(field)));
+            }
+        }
+        classes.Flush();
+    }
+    ShowInformation("Uppercase Function Complete");
 }
 
 void TWC_MDI::mnuChooseStateClick()

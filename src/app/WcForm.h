@@ -19,6 +19,7 @@ class QuoteWindow;
 class TAgencyProfile;
 class TStateTable;
 class TVereDivoAppInfo;
+class TVereDivoDatabase;
 struct TOfferedState;
 
 // What the New Quote procedure hands to the code that makes a quote's window.
@@ -168,6 +169,8 @@ private:
     void mnuWebLinkClick();
     void mnuAboutClick();
 
+    // The table set; raises when the data could not be opened at start-up.
+    TVereDivoDatabase &Database() const;
     // A command that needs a quote window: nothing without one, else the readiness check.
     QuoteWindow *QuoteReadyFor(const std::string &verb);
     bool RefusedWithOpenWindows();

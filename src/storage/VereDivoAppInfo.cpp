@@ -3,6 +3,7 @@
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/Text.h"
+#include "db/VereDivoDatabase.h"
 
 #include <limits>
 #include <stdexcept>
@@ -37,6 +38,8 @@ TVereDivoAppInfo::TVereDivoAppInfo()
     ResolveFolders();
 }
 
+TVereDivoAppInfo::~TVereDivoAppInfo() = default;
+
 void TVereDivoAppInfo::ResolveFolders()
 {
     m_programFolder = ::ProgramFolder();
@@ -58,6 +61,8 @@ void TVereDivoAppInfo::OpenData()
 {
     const TIniFile about(m_dataFolder + "About.ini");
     m_activeState = Trim(about.ReadString("Detail", "Active_State", ""));
+    m_database.reset();
+    m_database = std::make_unique<TVereDivoDatabase>(m_dataFolder);
 }
 
 int32_t TVereDivoAppInfo::NextNumber(const char *key)

@@ -3,7 +3,10 @@
 #include "core/AppInfo.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+class TVereDivoDatabase;
 
 // The application information object: the program's folders and settings files, worked out
 // when it is created, the active state, and the customer numbers and quote IDs it hands out.
@@ -12,6 +15,7 @@ class TVereDivoAppInfo : public TAppInfo
 {
 public:
     TVereDivoAppInfo();
+    ~TVereDivoAppInfo() override;
 
     // Folders, each with a trailing "/". Data, quote and ACORD folder may be moved by the
     // sections "DataPath", "QuotePath" and "ACORDPath" of SettingsIni(); a relative alternate
@@ -26,8 +30,12 @@ public:
     // program name + ".ini".
     const std::string &ProgramSettingsFile() const { return m_programSettingsFile; }
 
-    // Reads the active state from the data folder's "About.ini".
+    // Reads the active state from the data folder's "About.ini", then opens the table set on
+    // the data folder (raising ECBDBError when one of its tables is missing or broken; the
+    // active state is read all the same).
     void OpenData();
+    // The program's one table set; nullptr until OpenData has opened it.
+    TVereDivoDatabase *Database() const { return m_database.get(); }
     // [Detail] Active_State of the data folder's "About.ini", trimmed; empty until OpenData.
     const std::string &ActiveState() const { return m_activeState; }
 
@@ -47,4 +55,5 @@ private:
     std::string m_settingsIni;
     std::string m_programSettingsFile;
     std::string m_activeState;
+    std::unique_ptr<TVereDivoDatabase> m_database;
 };

@@ -4,6 +4,9 @@
 #include "app/WcForm.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
+#include "core/Text.h"
+#include "db/VereDivoDatabase.h"
+#include "dbase/Table.h"
 #include "storage/StateTable.h"
 #include "storage/VereDivoAppInfo.h"
 #include "ui/PlaceholderQuoteWindow.h"
@@ -28,6 +31,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
+
+#include <filesystem>
+#include <fstream>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -143,6 +149,7 @@ protected:
           state("XDG_STATE_HOME", dir.File("state/"))
     {
         SetProgramFolder(dir.File("program/"));
+        CopyDeliveredData(dir.File("program/Data/"));
         About(1, "");
     }
     ~MainWindow() override { SetProgramFolder(""); }
@@ -487,10 +494,10 @@ TEST_F(MainWindow, MaintenanceRefusesWhileQuoteWindowsAreOpen)
     Debug(true);
     About(1, "MA");
     const auto window = MakeWindow();
+    prompter.QueueAnswer(Prompter::Answer::No);
     window->mnuPack->trigger();
     EXPECT_THAT(prompter.Texts(),
-                ElementsAre("Packing and reindexing the data is not available in this version of "
-                            "the program."));
+                ElementsAre("Be Sure all other users have exited before continuing.  Proceed?"));
     prompter.Clear();
     prompter.QueueAnswer(Prompter::Answer::Yes);
     window->mnuUninstall->trigger();
@@ -764,6 +771,108 @@ TEST_F(MainWindow, TheWindowMenuListsTheOpenQuotes)
                       QStringLiteral("&2 New Quote (Massachusetts)")}));
     emit menu->aboutToShow();
     EXPECT_EQ(menu->actions().size(), 6);
+}
+
+TEST_F(MainWindow, TheDeliveredPlanTableOffersTheBrokersStates)
+{
+    TWC_MDI window;
+    EXPECT_THAT(prompter.Texts(), IsEmpty());
+    ModalScript script;
+    QStringList offered;
+    script.Then([&](QWidget *modal) {
+        auto *choice = qobject_cast<TfrmNewQuote *>(modal);
+        for (int row = 0; row < choice->lstPlans->count(); ++row) {
+            offered << choice->lstPlans->item(row)->text();
+        }
+        choice->btnCancel->click();
+    });
+    EXPECT_EQ(window.NewQuote(), nullptr);
+    EXPECT_EQ(offered,
+              (QStringList {QStringLiteral("Massachusetts"), QStringLiteral("New Jersey")}));
+}
+
+TEST_F(MainWindow, MissingTablesAreReportedAtTheFirstShowingAndTheRestStillLoads)
+{
+    AgencyName("Smith Agency");
+    Debug(true);
+    std::filesystem::remove(dir.File("program/Data/WCPLAN.DBF"));
+    TWC_MDI window;
+    EXPECT_TRUE(window.AgencyProfile().HasAgencyName());
+    EXPECT_TRUE(window.mnuUpperCase->isVisible());
+    EXPECT_EQ(window.AppInfo().Database(), nullptr);
+    window.setWindowState(Qt::WindowNoState);
+    window.show();
+    ASSERT_TRUE(WaitFor([&] { return prompter.Entries().size() == 2; }));
+    EXPECT_EQ(prompter.Entries()[0].kind, Prompter::Kind::Error);
+    EXPECT_THAT(prompter.Entries()[0].text, testing::HasSubstr("WCPLAN.DBF"));
+    EXPECT_EQ(prompter.Entries()[1].text, "No Active Companies to rate");
+    const auto &lines = window.AppInfo().LoggedLines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string &line) {
+        return line.rfind("WCForm - Start-up Error - ", 0) == 0;
+    }));
+    prompter.Clear();
+    window.mnuUpperCase->trigger();
+    ASSERT_EQ(prompter.Entries().size(), 1u);
+    EXPECT_THAT(prompter.Entries()[0].text, testing::HasSubstr("are not open"));
+}
+
+TEST_F(MainWindow, PackRepairsTheRecordCountsAndPacksTheQuoteFolder)
+{
+    const std::string extra = dir.File("program/Data/EXTRA.DBF");
+    {
+        dbase::Context context;
+        auto table = dbase::Table::Create(context, extra, {{"Name", 'C', 10, 0}}, {});
+        for (const char *name : {"kept", "gone", "kept too"}) {
+            table->AppendBlank();
+            table->SetText(table->FieldByName("NAME"), name);
+            if (std::string(name) == "gone") {
+                table->Delete();
+            }
+        }
+        table->Close();
+    }
+    {
+        // A header that claims five records.
+        std::fstream file(extra, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(4);
+        const char five[4] = {5, 0, 0, 0};
+        file.write(five, 4);
+    }
+    const auto window = MakeWindow();
+    prompter.QueueAnswer(Prompter::Answer::Yes);
+    window->mnuPack->trigger();
+    EXPECT_THAT(prompter.Texts(),
+                ElementsAre("Be Sure all other users have exited before continuing.  Proceed?"));
+    dbase::Context context;
+    auto packed = dbase::Table::Open(context, extra);
+    EXPECT_EQ(packed->RecordCount(), 2u);
+    EXPECT_TRUE(window->AppInfo().Database()->Plans().Active());
+    EXPECT_TRUE(window->AppInfo().Database()->Classes().Active());
+}
+
+TEST_F(MainWindow, UpperCaseClassCodesRewritesEveryClassRow)
+{
+    Debug(true);
+    const auto window = MakeWindow();
+    TCBTable &classes = window->AppInfo().Database()->Classes();
+    classes.SelectTag("");
+    classes.First();
+    ASSERT_FALSE(classes.Eof());
+    classes.SetString("C_PHRASE", "clerical office employees");
+    classes.SetString("C_SUBCODE", "ab");
+    classes.Flush();
+    window->mnuUpperCase->trigger();
+    EXPECT_THAT(prompter.Texts(), ElementsAre("Uppercase Function Complete"));
+    classes.SelectTag("");
+    classes.First();
+    EXPECT_EQ(Trim(classes.GetString("C_PHRASE")), "CLERICAL OFFICE EMPLOYEES");
+    EXPECT_EQ(Trim(classes.GetString("C_SUBCODE")), "AB");
+    int lowerCase = 0;
+    for (classes.First(); !classes.Eof(); classes.Next()) {
+        const std::string phrase = classes.GetString("C_PHRASE");
+        lowerCase += phrase != UpperCase(phrase) ? 1 : 0;
+    }
+    EXPECT_EQ(lowerCase, 0);
 }
 
 #include "MainWindowTest.moc"

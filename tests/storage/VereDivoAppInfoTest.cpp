@@ -2,9 +2,13 @@
 
 #include "core/IniFile.h"
 #include "core/Paths.h"
+#include "db/VereDivoDatabase.h"
+#include "storage/PlanStateTable.h"
 
 #include "support/ScopedEnv.h"
 #include "support/ScratchFolder.h"
+
+#include "core/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -83,8 +87,24 @@ TEST_F(AppInfoFolders, ActiveStateComesFromTheDataFoldersAboutFile)
     dir.WriteFile("program/Data/about.ini", "[Detail]\r\nActive_Broker=5\r\nActive_State= MA \r\n");
     TVereDivoAppInfo info;
     EXPECT_EQ(info.ActiveState(), "");
-    info.OpenData();
+    // Without the delivered tables the table set does not open; the state is read all the same.
+    EXPECT_THROW(info.OpenData(), ECBDBError);
+    EXPECT_EQ(info.Database(), nullptr);
     EXPECT_EQ(info.ActiveState(), "MA");
+}
+
+TEST_F(AppInfoFolders, OpenDataOpensTheTableSetOnTheDataFolder)
+{
+    CopyDeliveredData(dir.File("program/Data/"));
+    TVereDivoAppInfo info;
+    info.OpenData();
+    ASSERT_NE(info.Database(), nullptr);
+    EXPECT_EQ(info.Database()->DataFolder(), Program("Data/"));
+    TPlanStateTable states(info.Database()->Plans());
+    const std::vector<TStateRow> rows = states.Rows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(Trim(rows[0].Broker_ID), "1");
+    EXPECT_EQ(Trim(rows[0].State_Name), "Massachusetts");
 }
 
 TEST_F(AppInfoFolders, CustomerNumbersAndQuoteIDsCountUpInTheQuoteFolder)

@@ -47,3 +47,23 @@ std::string SourceFolder()
     }
     return std::string(dir) + "/";
 }
+
+std::string BuiltProgramFolder()
+{
+    const char *dir = std::getenv("VEREDIVO_PROGRAM_DIR");
+    if (dir == nullptr || *dir == '\0') {
+        throw std::runtime_error("VEREDIVO_PROGRAM_DIR is not set");
+    }
+    return std::string(dir) + "/";
+}
+
+void CopyDeliveredData(const std::string &folder)
+{
+    fs::create_directories(folder);
+    for (const auto &entry : fs::directory_iterator(fs::path(BuiltProgramFolder()) / "Data")) {
+        if (entry.is_regular_file()) {
+            fs::copy_file(entry.path(), fs::path(folder) / entry.path().filename(),
+                          fs::copy_options::overwrite_existing);
+        }
+    }
+}

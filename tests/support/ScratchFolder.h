@@ -26,3 +26,8 @@ private:
 
 // The project's source folder, from $VEREDIVO_SOURCE_DIR (set by the test registration).
 std::string SourceFolder();
+// The program folder the build laid out (with the delivered tables), from
+// $VEREDIVO_PROGRAM_DIR (set by the test registration).
+std::string BuiltProgramFolder();
+// Copies every file of the built program's data folder into `folder` (created).
+void CopyDeliveredData(const std::string &folder);
