@@ -1,0 +1,272 @@
+#pragma once
+
+#include "core/Dates.h"
+#include "rating/ControlAmounts.h"
+#include "rating/ControlInterface.h"
+#include "rating/DownPayment.h"
+#include "rating/PlanProfile.h"
+#include "rating/QuoteApplication.h"
+#include "rating/RateBook.h"
+#include "rating/TierPremium.h"
+#include "rating/VereDivoClass.h"
+#include "storage/records/Quote.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+// What the quote asks of the window that shows it: a recalculation with the totals shown, and
+// the totals cleared when the last class is gone. Without a window the quote recalculates itself.
+class TQuoteWindow
+{
+public:
+    virtual ~TQuoteWindow() = default;
+    virtual void RecalculateAndShow() = 0;
+    virtual void ShowTotalsNotAvailable() = 0;
+};
+
+// The open application form a quote fills (the ACORD window sets it while it is open).
+class TApplicationFormTarget
+{
+public:
+    virtual ~TApplicationFormTarget() = default;
+    // Gives the form's field of that name the value; false when the form has no such field.
+    virtual bool SetField(const std::string &name, const std::string &value, bool readOnly) = 0;
+};
+
+// One labelled amount of the premium summary or one labelled value of the factor section.
+struct TSummaryLine
+{
+    std::string Label;
+    int32_t Amount = 0;
+};
+struct TFactorLine
+{
+    std::string Label;
+    std::string Value;
+};
+
+// Name=value lines ("WC_CLASS_COUNT=3"): setting a name that exists replaces its value.
+void SetNameValue(std::vector<std::string> &list, const std::string &name,
+                  const std::string &value);
+// The value of a name, or empty text.
+std::string NameValue(const std::vector<std::string> &list, const std::string &name);
+
+// One workers' compensation quotation: state, plan and date, the class lines, the rating inputs
+// and every amount of the premium calculation. The state step of the calculation belongs to the
+// state variants.
+class TVereDivoQuote : public TQuote
+{
+public:
+    // Construction arguments: the broker number of the plan, the application, the quote header
+    // (state, quote id and dates; a new quote takes `newDate`, or today when it is 0).
+    TVereDivoQuote(int32_t planId, TQuoteApplication &application, const TCustLOBInfo &info,
+                   TDateTime newDate = 0);
+    ~TVereDivoQuote() override;
+    TVereDivoQuote(const TVereDivoQuote &) = delete;
+    TVereDivoQuote &operator=(const TVereDivoQuote &) = delete;
+
+    // Virtual operations, in the system's slot order.
+    virtual int32_t GetTotalPremiumOfClasses() const;
+    virtual int32_t GetTotalStatePremiumOfClasses() const;
+    virtual int32_t GetExpenseConstant();
+    virtual void ResetResults();
+    virtual std::string GetDataItem(int32_t index, int32_t argument) const;
+    virtual std::vector<TFactorLine> StateFactorLines() const = 0;
+    virtual std::vector<TSummaryLine> PremiumSummaryLines() const = 0;
+    virtual void AddApplicationStateFields(std::vector<std::string> &list) = 0;
+    virtual void AddPoolStateFields(std::vector<std::string> &list) { (void)list; }
+    virtual void AdjustConstructionCreditEnabled(bool &enabled) { (void)enabled; }
+    virtual bool CalculateState() = 0;
+    // Finds the inputs the quote evaluates and removes those the plan does not offer.
+    virtual void BindControls();
+    virtual void HookControlEvents();
+    virtual std::string GetExportValue(int32_t index) const;
+
+    // Every result amount by name, in the order of the premium detail.
+    virtual std::vector<std::pair<std::string, int32_t>> ResultAmounts() const;
+
+    // Binds the quote to the rating inputs the window built (not owned) and hooks their events.
+    void Bind(TControlInterface &controls);
+    // Inputs that depend on others (the construction credit box), after classes changed.
+    void RefreshDependentInputs();
+
+    // The calculation driver: true when a premium was calculated.
+    bool CalculatePremium();
+    bool HasValidClassFile(TDateTime date);
+    // The class file of a date: 0 when the date has none, else 1 or 2.
+    int32_t ClassFileOf(TDateTime date);
+    bool LoadClassBook();
+    bool ConfirmClose();
+
+    int32_t BalanceToMinimum(int32_t premium);
+    int32_t MaxLossConstant() const;
+    int32_t AssessmentAmount(int32_t basis) const;
+    int32_t MiscFactorAmount(int32_t n, int32_t basis) const;
+    int32_t TerrorismAmount(bool foreign) const;
+    int32_t PremiumDiscountAmount(int32_t standard);
+    bool CheckMaxPremium();
+    bool CheckConstructionMax();
+    // Run when the user leaves the experience-mod box.
+    void ValidateExperienceMod();
+    // The limits of the experience mod; outside them the box is reset to 1.00 (false).
+    bool CheckExperienceModLimits();
+    // A date whose class file differs from the class book's needs a quote of its own.
+    bool NeedsSeparateQuoteFor(TDateTime date);
+
+    // Class lines. The class book owns every line; the quote's list refers to book lines.
+    TVereDivoClass &AddClass(std::unique_ptr<TVereDivoClass> line);
+    void AddClass(TVereDivoClass &line);
+    void RemoveClass(TVereDivoClass &line);
+    void DeleteClass(TVereDivoClass &line);
+    TVereDivoClass *FindClass(const std::string &code, const std::string &subCode) const;
+    void TakeOverClasses(const std::vector<const TVereDivoClass *> &lines);
+    // Puts a class-book line on the quote (kept in display-name order).
+    void AppendClass(TVereDivoClass &line);
+    bool HasClass(const TVereDivoClass &line) const;
+
+    // Down payment.
+    bool FullPaymentRequired() const;
+    double DownPercent() const;
+    std::string DownPaymentText() const;
+    void SetDownPercent(double percent);
+    // The worksheet's payment terms line.
+    std::string PaymentTermsText() const;
+
+    // The name=value export of kind 5 (mapping 100: the quote; 101: class line `argument`).
+    void GetExportList(int32_t mappingId, int32_t argument, std::vector<std::string> &list);
+    void ApplyExportMapping(std::vector<std::string> &list, bool toForm, int32_t argument,
+                            int32_t mappingId, int32_t kind);
+    void SetFormField(const std::string &name, const std::string &value,
+                      std::vector<std::string> &list, bool readOnly);
+    // State items of the application forms: a form field when a form is open, else a line.
+    void AddFormItem(const std::string &name, const std::string &value,
+                     std::vector<std::string> &list);
+
+    // Sets the effective date; the header gets it and its expiration a year later.
+    void SetEffectiveDate(TDateTime date);
+    static TDateTime ExpirationFor(TDateTime effective);
+    // The rate period of the effective date: 1 before the rate change date, else 2.
+    int32_t RatePeriod() const;
+    // The (broker, state) pair of the plan key of a purpose, or the quote's own pair.
+    TPlanPair PlanKeyFor(int32_t purpose) const;
+
+    void SetWindow(TQuoteWindow *window) { m_window = window; }
+    void SetApplicationForm(TApplicationFormTarget *form) { m_form = form; }
+    bool ApplicationFormOpen() const { return m_form != nullptr; }
+    TQuoteApplication &Application() const { return m_application; }
+    TVereDivoRateBook &RateBook() const { return *m_rateBook; }
+    TControlInterface *Controls() const { return m_controls; }
+    const TVereDivoFactors &Factor() const;
+    // The assessment label of the summary ("Assessment:" unless the plan names it).
+    std::string AssessmentLabel() const;
+
+    // Inputs.
+    int32_t QuoteId = 0;
+    int32_t PlanId = 0;
+    int32_t StateId = 0;
+    std::string StateCode;
+    TDateTime EffectiveDate = 0;
+    std::vector<TVereDivoClass *> Classes;
+    std::vector<std::unique_ptr<TVereDivoClass>> ClassBook;
+    TPlanKeyList PlanKeys;
+    std::unique_ptr<TVereDivoPlanProfile> PlanProfile;
+    std::unique_ptr<TVereDivoFactors> Factors;
+    TPremiumDiscountList Discounts;
+    std::unique_ptr<TOutputInfo> OutputInfo;
+    TVereDivoMiscFactorList MiscFactors;
+    std::unique_ptr<TDownPaySchedule> DownPaySchedule;
+    TVereDivoClass *ClericalClass = nullptr;
+    TVereDivoClass *SalesClass = nullptr;
+    TVereDivoClass *DriversClass = nullptr;
+    bool Modified = false;
+
+    // Result amounts, cleared at the start of every pass.
+    int32_t TotalManualPremium = 0;
+    int32_t PartTwoPremium = 0;
+    int32_t PartTwoBalanceToMin = 0;
+    int32_t UnmodifiedPremium = 0;
+    int32_t ExperienceModAdjustment = 0;
+    int32_t MeritAdjustment = 0;
+    int32_t ModifiedPremium = 0;
+    int32_t BalanceToMin = 0;
+    int32_t MinimumPremium = 0;
+    int32_t LossConstant = 0;
+    int32_t ConstructionCredit = 0;
+    int32_t StandardPremium = 0;
+    int32_t MedicalDeductible = 0;
+    int32_t ArapAdjustment = 0;
+    int32_t PremiumDiscount = 0;
+    int32_t ExpenseConstant = 0;
+    int32_t NetPremium = 0;
+    int32_t Assessment = 0;
+    int32_t TerrorismCharge = 0;
+    int32_t DomesticTerrorismCharge = 0;
+    int32_t Fees = 0;
+    int32_t TotalPremium = 0;
+
+protected:
+    void Log(const std::string &step) const;
+    // Asks the window for a recalculation, or recalculates when there is none.
+    void Recalculate();
+    void EnsureFactors();
+    bool AnyLinePremium() const;
+    bool EveryLineHasCode(const std::string &code) const;
+
+    // The rating inputs, as the calculation reads them; an input the plan does not offer is
+    // none and counts as 0 or empty text.
+    TRatingControl *Find(const std::string &name) const;
+    void Remove(const std::string &name);
+    static double ValueOf(const TRatingControl *control);
+    static std::string TextOf(const TRatingControl *control);
+    // The text of the selected entry of a list, trimmed; empty when none is selected.
+    static std::string SelectedText(const TRatingControl *control);
+    static const TComboItemData *SelectedEntryOf(const TRatingControl *control);
+    // True when a list's selected entry is the entry it started with.
+    static bool DefaultSelected(const TRatingControl *control);
+    static bool IsChecked(const TRatingControl &control) { return control.Checked(); }
+    static bool IsEnabled(const TRatingControl &control) { return control.Enabled(); }
+    static void SetControlText(TRatingControl &control, const std::string &text);
+    static void SetControlEnabled(TRatingControl &control, bool enabled);
+    static void SelectEntryText(TRatingControl &list, const std::string &text);
+    static void RemoveEntry(TRatingControl &list, const std::string &text);
+    static void OnChange(TRatingControl &control, std::function<void()> handler);
+    static void OnExit(TRatingControl &control, std::function<void()> handler);
+    int32_t ListAmountOf(const TRatingControl *list, int32_t amount) const;
+    int32_t FactorAdjustmentOf(const TRatingControl *edit, int32_t amount, bool percent,
+                               double neutral) const;
+    double TierValueOf(const TRatingControl &control, int32_t amount) const;
+    int32_t TierAmountOf(const TRatingControl &control, int32_t amount) const;
+    // A credit box turned into -|value|, a charge box into +|value|, on leaving it.
+    static void MakeNegative(TRatingControl *control);
+    static void MakePositive(TRatingControl *control);
+    // Resolves a control's table-value marker (-9999 ... -9996) against the rate book.
+    void ResolveTableValue(TRatingControl &control);
+    // The terrorism lines of the premium summary.
+    void AddTerrorismLines(std::vector<TSummaryLine> &lines) const;
+
+    TRatingControl *m_partTwo = nullptr;
+    TRatingControl *m_premiumDiscount = nullptr;
+    TRatingControl *m_expMod = nullptr;
+    TRatingControl *m_constCredit = nullptr;
+    TRatingControl *m_terrorism = nullptr;
+    TRatingControl *m_terrorismDom = nullptr;
+    TRatingControl *m_fees = nullptr;
+
+private:
+    TQuoteApplication &m_application;
+    std::unique_ptr<TVereDivoRateBook> m_rateBook;
+    TControlInterface *m_controls = nullptr;
+    TQuoteWindow *m_window = nullptr;
+    TApplicationFormTarget *m_form = nullptr;
+    // The class file the class book was loaded for (0: none loaded).
+    int32_t m_classFile = 0;
+};
+
+// The quote object for a state: "MA" and "NJ" are known; any other state shows "Unrecognized
+// State requested.  Unable to continue with quote." and gives none.
+std::unique_ptr<TVereDivoQuote> CreateStateQuote(int32_t planId, TQuoteApplication &application,
+                                                 const TCustLOBInfo &info, TDateTime newDate = 0);

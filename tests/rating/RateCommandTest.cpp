@@ -1,0 +1,220 @@
+// The rating command on the fixture plans and on the delivered tables: the hand-worked quotes
+// of MAQuoteTest and NJQuoteTest give the same figures through it, and bad requests are told.
+
+#include "QuoteHarness.h"
+#include "support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/wait.h>
+
+namespace {
+
+struct CommandResult
+{
+    int status = -1;
+    std::string out; // standard output
+    std::string err; // standard error
+};
+
+CommandResult RunRate(const std::string &programFolder, const std::string &request,
+                      const std::string &options = "")
+{
+    ScratchFolder folder;
+    folder.WriteFile("quote.json", request);
+    const std::string command = std::string("'") + VEREDIVO_RATE_COMMAND + "' --program-dir '" +
+        programFolder + "' " + options + " '" + folder.File("quote.json") + "' 2> '" +
+        folder.File("err.txt") + "'";
+    CommandResult result;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        return result;
+    }
+    std::array<char, 4096> buffer {};
+    size_t n = 0;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
+        result.out.append(buffer.data(), n);
+    }
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = folder.ReadFile("err.txt");
+    return result;
+}
+
+std::string DeliveredProgramFolder()
+{
+    const char *folder = std::getenv("VEREDIVO_PROGRAM_DIR");
+    return folder ? std::string(folder) + "/" : std::string();
+}
+
+const char *const MAVoluntary = R"({
+  "state": "MA", "broker": 1, "effective": "07/01/2026",
+  "classes": [
+    { "code": "5645", "payroll": 250000, "employees": 6 },
+    { "code": "5437", "payroll": 120000, "employees": 3 },
+    { "code": "8810", "payroll": 60000, "employees": 2 },
+    { "code": "8742", "payroll": 40000, "employees": 1 }
+  ],
+  "inputs": { "lstPartTwo": "500/500/500", "txtExpMod": "0.92", "txtConstCredit": "9",
+              "txtARAP": "1.05" }
+})";
+
+const char *const MAPool = R"({
+  "state": "MA", "effective": "07/01/2026",
+  "classes": [
+    { "code": "5183", "payroll": 90000 }, { "code": "7380", "payroll": 45000 },
+    { "code": "8810", "payroll": 30000 }
+  ],
+  "inputs": { "lstMerit": "-5", "lstMedical": "1000" }
+})";
+
+const char *const NJVoluntary = R"({
+  "state": "NJ", "effective": "07/01/2026",
+  "classes": [
+    { "code": "5645", "payroll": 150000 }, { "code": "5403", "payroll": 60000 },
+    { "code": "8810", "payroll": 40000 }
+  ],
+  "inputs": { "lstPartTwo": "500/500/500", "txtExpMod": "1.08", "txtConstCredit": "12",
+              "txtManagedCare": "0.95" }
+})";
+
+const char *const NJMinimum = R"({
+  "state": "NJ", "effective": "07/01/2026",
+  "classes": [ { "code": "8810", "payroll": 20000 } ],
+  "inputs": { "txtPPAPFactor": "1.10" }
+})";
+
+int32_t Amount(const CommandResult &result, const std::string &name)
+{
+    const auto json = nlohmann::json::parse(result.out);
+    return json.at("amounts").at(name).get<int32_t>();
+}
+
+void ExpectHandWorkedTotals(const std::string &programFolder)
+{
+    const CommandResult ma = RunRate(programFolder, MAVoluntary, "--json");
+    ASSERT_EQ(ma.status, 0) << ma.err;
+    EXPECT_EQ(Amount(ma, "TotalManualPremium"), 17907);
+    EXPECT_EQ(Amount(ma, "ModifiedPremium"), 16639);
+    EXPECT_EQ(Amount(ma, "ConstructionCredit"), -1498);
+    EXPECT_EQ(Amount(ma, "StandardPremium"), 15141);
+    EXPECT_EQ(Amount(ma, "ArapAdjustment"), 757);
+    EXPECT_EQ(Amount(ma, "PremiumDiscount"), -468);
+    EXPECT_EQ(Amount(ma, "Assessment"), 630);
+    EXPECT_EQ(Amount(ma, "TerrorismCharge"), 141);
+    EXPECT_EQ(Amount(ma, "TotalPremium"), 16465);
+
+    const CommandResult pool = RunRate(programFolder, MAPool, "--json");
+    ASSERT_EQ(pool.status, 0) << pool.err;
+    EXPECT_EQ(Amount(pool, "MeritAdjustment"), -198);
+    EXPECT_EQ(Amount(pool, "MedicalDeductible"), -109);
+    EXPECT_EQ(Amount(pool, "TotalPremium"), 4116);
+
+    const CommandResult nj = RunRate(programFolder, NJVoluntary, "--json");
+    ASSERT_EQ(nj.status, 0) << nj.err;
+    EXPECT_EQ(Amount(nj, "ManagedCareCredit"), -1414);
+    EXPECT_EQ(Amount(nj, "StandardPremium"), 23478);
+    EXPECT_EQ(Amount(nj, "UninsuredEmployersFund"), 23);
+    EXPECT_EQ(Amount(nj, "Assessment"), 1061);
+    EXPECT_EQ(Amount(nj, "TotalPremium"), 23596);
+
+    const CommandResult small = RunRate(programFolder, NJMinimum, "--json");
+    ASSERT_EQ(small.status, 0) << small.err;
+    EXPECT_EQ(Amount(small, "BalanceToMin"), 14);
+    EXPECT_EQ(Amount(small, "PpapAdjustment"), 5);
+    EXPECT_EQ(Amount(small, "TotalPremium"), 224);
+}
+
+TEST(RateCommand, HandWorkedQuotesOnTheFixturePlans)
+{
+    ExpectHandWorkedTotals(FixtureProgramFolder());
+}
+
+TEST(RateCommand, HandWorkedQuotesOnTheDeliveredTables)
+{
+    const std::string folder = DeliveredProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    ExpectHandWorkedTotals(folder);
+}
+
+TEST(RateCommand, PrintsTheSummaryAsTheWorksheetLabelsIt)
+{
+    const CommandResult result = RunRate(FixtureProgramFolder(), MAPool);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "Total Manual Premium:                    $3,965\n"
+              "Unmodified Premium:                      $3,965\n"
+              "Merit Rate Adjustment:                    $-198\n"
+              "Total Modified Premium:                  $3,767\n"
+              "Total Estimated Standard Premium:        $3,767\n"
+              "Medical Deductible:                       $-109\n"
+              "ARAP:                                        $0\n"
+              "Expense Constant:                          $264\n"
+              "Terrorism Charge:                           $50\n"
+              "DIA Assessment:                            $144\n"
+              "Total Estimated Annual Premium:          $4,116\n"
+              "\n"
+              "Your Total Estimated Cost is: $4,116\n");
+}
+
+TEST(RateCommand, UnknownCodesInputsEntriesAndStatesAreNamed)
+{
+    const std::string folder = FixtureProgramFolder();
+    const auto run = [&folder](const std::string &request) { return RunRate(folder, request); };
+
+    CommandResult r = run(R"({"state": "MA", "effective": "07/01/2026",
+                              "classes": [{"code": "1234", "payroll": 1000}]})");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("unknown class code \"1234\""), std::string::npos) << r.err;
+
+    r = run(R"({"state": "MA", "effective": "07/01/2026",
+                "classes": [{"code": "8810", "payroll": 1000}], "inputs": {"txtNoSuch": "1"}})");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("unknown rating input \"txtNoSuch\""), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("txtExpMod"), std::string::npos) << r.err; // the inputs are listed
+
+    r = run(R"({"state": "MA", "effective": "07/01/2026",
+                "classes": [{"code": "8810", "payroll": 1000}],
+                "inputs": {"lstPartTwo": "2/2/2"}})");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("unknown entry \"2/2/2\" for \"lstPartTwo\"; its entries are: "
+                         "\"100/500/100\", \"100/1000/100\""),
+              std::string::npos)
+        << r.err;
+
+    r = run(R"({"state": "NY", "classes": []})");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Unrecognized State requested.  Unable to continue with quote."),
+              std::string::npos)
+        << r.err;
+
+    r = run(R"({"state": "MA", "classes": [{"code": "8810", "payroll": -5}]})");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("quote.classes[0].payroll: must be a whole number"), std::string::npos)
+        << r.err;
+
+    r = run(R"({"state": "MA", "classes": [)");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("not valid JSON"), std::string::npos) << r.err;
+}
+
+TEST(RateCommand, TheSystemsOwnMessagesArePrinted)
+{
+    CommandResult r = RunRate(FixtureProgramFolder(), R"({"state": "MA", "effective": "07/01/2026",
+        "classes": [{"code": "8810", "payroll": 100000}], "inputs": {"txtExpMod": "5"}})");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("Experience Mod must be less than 3.0000"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("Total Estimated Annual Premium:"), std::string::npos);
+
+    r = RunRate(FixtureProgramFolder(), R"({"state": "MA", "effective": "07/01/2028",
+        "classes": [{"code": "8810", "payroll": 100000}]})");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("This Date has no valid classifications available"), std::string::npos)
+        << r.err;
+}
+
+} // namespace

@@ -1,0 +1,145 @@
+#include "RateRequest.h"
+
+#include "core/Errors.h"
+#include "core/Text.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <limits>
+
+using json = nlohmann::ordered_json;
+
+namespace {
+
+[[noreturn]] void Fail(const std::string &where, const std::string &why)
+{
+    throw ERateRequestError(where + ": " + why);
+}
+
+std::string TextMember(const json &object, const char *key, const std::string &where, bool required)
+{
+    const auto found = object.find(key);
+    if (found == object.end()) {
+        if (required) {
+            Fail(where, std::string("\"") + key + "\" is missing");
+        }
+        return {};
+    }
+    if (!found->is_string()) {
+        Fail(where + "." + key, "expected a text in double quotes");
+    }
+    return found->get<std::string>();
+}
+
+// A whole number of dollars or employees: a JSON number, or a text holding one ("12,500").
+int32_t WholeMember(const json &object, const char *key, const std::string &where)
+{
+    const auto found = object.find(key);
+    if (found == object.end()) {
+        return 0;
+    }
+    const std::string at = where + "." + key;
+    double value = 0;
+    if (found->is_number()) {
+        value = found->get<double>();
+    } else if (found->is_string()) {
+        const std::string text = ReplaceAll(Trim(found->get<std::string>()), ",", "");
+        if (!TryStrToFloat(text, value)) {
+            Fail(at, "\"" + found->get<std::string>() + "\" is not a number");
+        }
+    } else {
+        Fail(at, "expected a number");
+    }
+    if (!std::isfinite(value) || value < 0 ||
+        value > static_cast<double>(std::numeric_limits<int32_t>::max())) {
+        Fail(at, "must be a whole number from 0 to 2147483647");
+    }
+    if (value != std::floor(value)) {
+        Fail(at, "must be a whole number");
+    }
+    return static_cast<int32_t>(value);
+}
+
+void CheckKeys(const json &object, const std::string &where,
+               std::initializer_list<const char *> known)
+{
+    for (const auto &item : object.items()) {
+        bool ok = false;
+        for (const char *key : known) {
+            ok = ok || item.key() == key;
+        }
+        if (!ok) {
+            Fail(where, "unknown member \"" + item.key() + "\"");
+        }
+    }
+}
+
+} // namespace
+
+TRateRequest ParseRateRequest(const std::string &text)
+{
+    json root;
+    try {
+        root = json::parse(text);
+    } catch (const json::parse_error &error) {
+        throw ERateRequestError(std::string("the file is not valid JSON: ") + error.what());
+    }
+    if (!root.is_object()) {
+        Fail("quote", "expected an object { ... }");
+    }
+    CheckKeys(root, "quote", {"state", "broker", "effective", "classes", "inputs"});
+
+    TRateRequest request;
+    request.State = Trim(TextMember(root, "state", "quote", true));
+    if (root.contains("broker")) {
+        request.Broker = WholeMember(root, "broker", "quote");
+    }
+    const std::string effective = Trim(TextMember(root, "effective", "quote", false));
+    if (!effective.empty() && !TryStrToDate(effective, request.Effective)) {
+        Fail("quote.effective", "\"" + effective + "\" is not a date (mm/dd/yyyy)");
+    }
+
+    if (const auto classes = root.find("classes"); classes != root.end()) {
+        if (!classes->is_array()) {
+            Fail("quote.classes", "expected a list [ ... ]");
+        }
+        size_t n = 0;
+        for (const json &item : *classes) {
+            const std::string where = "quote.classes[" + std::to_string(n++) + "]";
+            if (!item.is_object()) {
+                Fail(where, "expected an object { ... }");
+            }
+            CheckKeys(item, where, {"code", "subcode", "payroll", "employees"});
+            TRateRequest::ClassLine line;
+            line.Code = Trim(TextMember(item, "code", where, true));
+            line.SubCode = Trim(TextMember(item, "subcode", where, false));
+            line.Payroll = WholeMember(item, "payroll", where);
+            line.Employees = WholeMember(item, "employees", where);
+            request.Classes.push_back(line);
+        }
+    }
+
+    if (const auto inputs = root.find("inputs"); inputs != root.end()) {
+        if (!inputs->is_object()) {
+            Fail("quote.inputs", "expected an object { \"txtExpMod\": \"0.95\", ... }");
+        }
+        for (const auto &item : inputs->items()) {
+            TRateRequest::Input input;
+            input.Name = item.key();
+            const json &value = item.value();
+            if (value.is_boolean()) {
+                input.IsFlag = true;
+                input.Checked = value.get<bool>();
+            } else if (value.is_string()) {
+                input.Text = value.get<std::string>();
+            } else if (value.is_number()) {
+                input.Text = value.dump();
+            } else {
+                Fail("quote.inputs." + item.key(), "expected a text, a number, true or false");
+            }
+            request.Inputs.push_back(input);
+        }
+    }
+    return request;
+}
