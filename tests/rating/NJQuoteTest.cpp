@@ -215,6 +215,38 @@ TEST(NJQuote, BrokerSixPricesManagedCareByItsDateTiers)
     EXPECT_EQ(NJ(h).GetExportValue(40), "0");
 }
 
+// The markers a control's stored value can carry, resolved against the rate book.
+struct MarkerQuote : TNJVereDivoQuote
+{
+    using TNJVereDivoQuote::TNJVereDivoQuote;
+    using TVereDivoQuote::ResolveTableValue;
+};
+
+TEST(NJQuote, TableValueMarkersReadTheRateBook)
+{
+    ScriptedPrompter prompter;
+    FakeQuoteApplication app(FixtureProgramFolder());
+    TCustLOBInfo info;
+    info.SetState("NJ");
+    MarkerQuote quote(6, app, info, EncodeDate(2026, 7, 1));
+    TControlInterface inputs;
+    inputs.Build(app.Database().Inputs(), app.Database().InputData(), false, 1, 1, 15);
+    quote.Bind(inputs);
+    TRatingControl &box = *inputs.FindControl("chkManagedCare");
+    ASSERT_NE(box.Tiers(), nullptr); // -9997: the date tiers of the plan key of kind 7
+
+    box.SetStoredValue(-9999); // a single value of broker 6, rate period 1, input 9
+    box.AttachTiers(nullptr);
+    quote.ResolveTableValue(box);
+    EXPECT_DOUBLE_EQ(box.StoredValue(), -0.04);
+    EXPECT_EQ(box.Tiers(), nullptr);
+
+    box.SetStoredValue(-9998); // date tiers of broker 6 itself: it has none
+    quote.ResolveTableValue(box);
+    EXPECT_EQ(box.Tiers(), nullptr);
+    EXPECT_EQ(box.StoredValue(), -9998); // the marker stays the stored value
+}
+
 TEST(NJQuote, TaxIdIsClearedAndGoesToTheApplication)
 {
     QuoteHarness h("NJ");

@@ -141,6 +141,18 @@ TEST(RateCommand, HandWorkedQuotesOnTheDeliveredTables)
     ExpectHandWorkedTotals(folder);
 }
 
+TEST(RateCommand, DeliveredManagedCareCheckBoxOfBrokerSix)
+{
+    const CommandResult r = RunRate(DeliveredProgramFolder(), R"({
+        "state": "NJ", "broker": 6, "effective": "07/01/2026",
+        "classes": [ { "code": "5645", "payroll": 100000 } ],
+        "inputs": { "chkManagedCare": true } })",
+                                    "--json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Amount(r, "TotalManualPremium"), 12800);
+    EXPECT_EQ(Amount(r, "ManagedCareCredit"), -640); // the 2026 tier: -5 %
+}
+
 TEST(RateCommand, PrintsTheSummaryAsTheWorksheetLabelsIt)
 {
     const CommandResult result = RunRate(FixtureProgramFolder(), MAPool);
