@@ -5,10 +5,41 @@
 #include "core/Text.h"
 #include "db/VereDivoDatabase.h"
 
+#include <cerrno>
 #include <limits>
 #include <stdexcept>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace {
+
+// Programs sharing a quote folder hold the folder's lock while they count, so no two of them
+// hand out the same number (and their rewrites of the counter file do not cross). Where the
+// file system cannot lock, counting goes on unlocked.
+class TFolderLock
+{
+public:
+    explicit TFolderLock(const std::string &folder)
+        : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd >= 0) {
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) { }
+        }
+    }
+    ~TFolderLock()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd); // releases the lock
+        }
+    }
+    TFolderLock(const TFolderLock &) = delete;
+    TFolderLock &operator=(const TFolderLock &) = delete;
+
+private:
+    int m_fd;
+};
 
 std::string ProgramName()
 {
@@ -67,6 +98,7 @@ void TVereDivoAppInfo::OpenData()
 
 int32_t TVereDivoAppInfo::NextNumber(const char *key)
 {
+    const TFolderLock lock(m_quoteFolder);
     TIniFile info(m_quoteFolder + "datainfo.ini");
     const int32_t last = info.ReadInteger("General", key, 0);
     if (last == std::numeric_limits<int32_t>::max()) {

@@ -12,6 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 // A program folder and a settings folder of their own for each test.
@@ -122,4 +127,42 @@ TEST_F(AppInfoFolders, CustomerNumbersAndQuoteIDsCountUpInTheQuoteFolder)
               "[General]\r\nLastQuoteID=42\r\nLastCustID=1\r\n");
     dir.WriteFile("program/Data/datainfo.ini", "[General]\nLastQuoteID=2147483647\n");
     EXPECT_THROW(info.NextQuoteID(), std::runtime_error);
+}
+
+TEST_F(AppInfoFolders, TwoProgramsCountingAtOnceNeverGetTheSameQuoteID)
+{
+    constexpr int kEach = 150;
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(report[0]);
+        TVereDivoAppInfo info;
+        for (int i = 0; i < kEach; ++i) {
+            const int32_t id = info.NextQuoteID();
+            if (::write(report[1], &id, sizeof id) != sizeof id) {
+                ::_exit(2);
+            }
+        }
+        ::_exit(0);
+    }
+    ::close(report[1]);
+    std::set<int32_t> ids;
+    TVereDivoAppInfo info;
+    for (int i = 0; i < kEach; ++i) {
+        ids.insert(info.NextQuoteID());
+    }
+    int32_t id = 0;
+    while (::read(report[0], &id, sizeof id) == sizeof id) {
+        ids.insert(id);
+    }
+    ::close(report[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ids.size(), 2u * kEach);
+    EXPECT_EQ(*ids.rbegin(), 2 * kEach);
+    EXPECT_EQ(TIniFile(Program("Data/datainfo.ini")).ReadInteger("General", "LastQuoteID", 0),
+              2 * kEach);
 }
