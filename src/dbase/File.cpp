@@ -31,7 +31,13 @@ std::map<Context::FileIdentity, uint64_t> &ChangeCounts()
 
 File::File(Context *context, int fd, std::string path, bool writable)
     : m_context(context), m_fd(fd), m_path(std::move(path)), m_writable(writable)
-{ }
+{
+    struct stat info
+    { };
+    if (::fstat(fd, &info) == 0) {
+        m_identity = {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+    }
+}
 
 File File::Open(Context *context, const std::string &path, Mode mode)
 {
@@ -61,6 +67,7 @@ File File::Create(Context *context, const std::string &path)
 File::File(File &&other) noexcept
     : m_context(other.m_context),
       m_fd(std::exchange(other.m_fd, -1)),
+      m_identity(other.m_identity),
       m_path(std::move(other.m_path)),
       m_writable(other.m_writable)
 { }
@@ -71,6 +78,7 @@ File &File::operator=(File &&other) noexcept
         Close();
         m_context = other.m_context;
         m_fd = std::exchange(other.m_fd, -1);
+        m_identity = other.m_identity;
         m_path = std::move(other.m_path);
         m_writable = other.m_writable;
     }
@@ -117,17 +125,12 @@ FileStamp File::Stamp() const
 
 void File::NoteChange()
 {
-    ++ChangeCounts()[Identity()];
+    ++ChangeCounts()[m_identity];
 }
 
 Context::FileIdentity File::Identity() const
 {
-    struct stat info
-    { };
-    if (::fstat(m_fd, &info) != 0) {
-        Raise(m_context, Failure::Read, "cannot read the state of " + m_path);
-    }
-    return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+    return m_identity;
 }
 
 size_t File::ReadSome(int64_t offset, char *data, size_t size) const

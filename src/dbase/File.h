@@ -80,6 +80,7 @@ private:
 
     Context *m_context = nullptr;
     int m_fd = -1;
+    Context::FileIdentity m_identity {};
     std::string m_path;
     bool m_writable = false;
 };

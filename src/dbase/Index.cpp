@@ -369,6 +369,42 @@ bool TagCursor::PrevLeaf()
     return false;
 }
 
+std::vector<TagCursor::Level> TagCursor::LandingPath(const char *key)
+{
+    const Tag &tag = *m_tag;
+    IndexFile &file = tag.m_file;
+    const size_t L = tag.m_itemLength;
+    std::vector<Level> path;
+    uint32_t page = tag.m_root;
+    for (;;) {
+        if (path.size() >= kMaxDepth) {
+            file.Corrupt(tag, "its tree is deeper than 32 levels (its pointers loop)");
+        }
+        const NodeView node =
+            ViewNode(file.Read(page), file.m_blockSize, L, tag.m_maxKeys, file.m_pageLimit);
+        if (node.count == UINT32_MAX) {
+            file.Corrupt(tag,
+                         "the node at page " + std::to_string(page) +
+                             " holds more keys than a node can");
+        }
+        uint32_t lo = 0;
+        uint32_t hi = node.count;
+        while (lo < hi) {
+            const uint32_t mid = lo + (hi - lo) / 2;
+            if (tag.Compare(node.data + 12 + static_cast<size_t>(mid) * L, key) <= 0) {
+                lo = mid + 1;
+            } else {
+                hi = mid;
+            }
+        }
+        path.push_back({page, lo});
+        if (!node.branch) {
+            return path;
+        }
+        page = ReadU32(node.data + 8 + static_cast<size_t>(lo) * L);
+    }
+}
+
 void TagCursor::First()
 {
     Descend(Aim::First, nullptr, 0);
@@ -605,6 +641,7 @@ char *IndexFile::Modify(uint32_t page)
     Block &block = m_cache.at(page);
     if (block.dirtySince == 0) {
         block.dirtySince = ++m_clock;
+        m_dirty.push_back(page);
     }
     return block.data.data();
 }
@@ -622,6 +659,7 @@ uint32_t IndexFile::Allocate()
     Block block {std::string(m_blockSize, '\0'), ++m_clock, 0, true};
     block.dirtySince = m_clock;
     m_cache.insert_or_assign(page, std::move(block));
+    m_dirty.push_back(page);
     return page;
 }
 
@@ -629,10 +667,9 @@ void IndexFile::Commit(const DateParts &date)
 {
     std::vector<std::pair<uint32_t, Block *>> fresh;
     std::vector<std::pair<uint32_t, Block *>> changed;
-    for (auto &[page, block] : m_cache) {
-        if (block.dirtySince != 0) {
-            (block.fresh ? fresh : changed).emplace_back(page, &block);
-        }
+    for (uint32_t page : m_dirty) {
+        Block &block = m_cache.at(page);
+        (block.fresh ? fresh : changed).emplace_back(page, &block);
     }
     if (fresh.empty() && changed.empty() && !m_headerDirty) {
         return;
@@ -660,16 +697,20 @@ void IndexFile::Commit(const DateParts &date)
     for (const auto &[page, block] : changed) {
         m_file.Write(static_cast<int64_t>(page) * kPageSize, block->data);
     }
-    for (auto &[page, block] : m_cache) {
+    for (uint32_t page : m_dirty) {
+        Block &block = m_cache.at(page);
         block.dirtySince = 0;
         block.fresh = false;
     }
+    m_dirty.clear();
     m_file.NoteChange();
+    TrimCache();
 }
 
 void IndexFile::Reload()
 {
     m_cache.clear();
+    m_dirty.clear();
     m_file.ReadExact(0, m_header.data(), kHeaderBytes, Failure::IndexCorrupt);
     m_pageCount = ReadU32(m_header.data() + 32);
     m_pageLimit = static_cast<uint32_t>(std::min<int64_t>(m_file.Size() / kPageSize, UINT32_MAX));
@@ -749,6 +790,19 @@ bool IndexFile::Insert(Tag &tag, const char *key, uint32_t recno)
         cursor = std::move(before);
     }
     std::vector<TagCursor::Level> path = cursor.m_path;
+    if (!path.empty() && path.back().index == 0) {
+        // At the start of a leaf right after the leaf the search came down to: append to that
+        // one instead. Its separator is above the key already (it may be higher than what is
+        // left in it after removals); putting the key in the next leaf would make every later
+        // search walk on through it.
+        const std::vector<TagCursor::Level> landing = cursor.LandingPath(key);
+        TagCursor before = cursor;
+        if (before.Prev() && before.m_path.back().page == landing.back().page &&
+            landing.back().page != path.back().page) {
+            path = landing;
+            path.back().index = ReadU32(Read(landing.back().page));
+        }
+    }
     if (path.empty()) {
         // After the last entry: the end of the last leaf.
         const size_t L = tag.m_itemLength;
@@ -1111,11 +1165,12 @@ void IndexFile::Build(Context *context, const std::string &path, const IndexDefi
         }
         while (level.size() > 1) {
             const size_t groups = (level.size() + w.maxKeys - 1) / w.maxKeys;
+            // Full groups; a last group of one child takes one from the group before it.
             std::vector<size_t> sizes(groups, w.maxKeys);
-            sizes.back() = level.size() - (groups - 1) * w.maxKeys;
-            if (groups > 1 && sizes.back() == 1) {
+            sizes[groups - 1] = level.size() - (groups - 1) * w.maxKeys;
+            if (groups > 1 && sizes[groups - 1] == 1) {
                 --sizes[groups - 2];
-                ++sizes.back();
+                ++sizes[groups - 1];
             }
             std::vector<Child> upper;
             size_t at = 0;

@@ -103,6 +103,9 @@ public:
     void UpperBound(const char *key);
     // The entry of `key` and `recno`; false (and at end) when the tag has none.
     bool Find(const char *key, uint32_t recno);
+    // Leaves met since the cursor was last positioned from the root (a search meets one,
+    // rarely two).
+    uint64_t LeavesVisited() const { return m_leavesVisited; }
 
 private:
     friend class IndexFile;
@@ -115,6 +118,9 @@ private:
     enum class Aim { Lower, Upper, First, Last };
 
     void Descend(Aim aim, const char *probe, size_t length);
+    // The path the search for the first key above `key` takes down to its leaf, without
+    // stepping on to the next leaf.
+    std::vector<Level> LandingPath(const char *key);
     bool NextLeaf();
     bool PrevLeaf();
     void Visit();
@@ -173,6 +179,8 @@ public:
     // then changed blocks parents before children. A process that dies half way leaves a tree
     // that still reads (at worst with entries doubled or missing, which a reindex repairs).
     void Commit(const DateParts &date);
+    // Blocks changed and not yet written.
+    size_t DirtyBlocks() const { return m_dirty.size(); }
     // Forgets cached blocks and rereads the tag roots (another process may have written).
     void Reload();
     // Evicts the least recently used clean blocks beyond the cache limit.
@@ -220,6 +228,7 @@ private:
     bool m_dated = false;
     std::vector<std::unique_ptr<Tag>> m_tags;
     std::unordered_map<uint32_t, Block> m_cache;
+    std::vector<uint32_t> m_dirty; // pages changed since the last commit
     uint64_t m_clock = 0;
 };
 

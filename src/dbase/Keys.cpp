@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -93,13 +94,15 @@ double DecodeNumericKey(const char *key)
     if (sign == 0) {
         return 0;
     }
-    std::string text = "0.";
+    char text[40] = "0.";
+    size_t length = 2;
     for (int i = 0; i < DigitCount(key); ++i) {
-        text += static_cast<char>('0' + std::min(Nibble(key, i), 9));
+        text[length++] = static_cast<char>('0' + std::min(Nibble(key, i), 9));
     }
-    text += "e" + std::to_string(static_cast<int>(Byte(key, 0)) - kExponentBias);
+    length += static_cast<size_t>(std::snprintf(text + length, sizeof text - length, "e%d",
+                                                static_cast<int>(Byte(key, 0)) - kExponentBias));
     double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
+    std::from_chars(text, text + length, value);
     return sign < 0 ? -value : value;
 }
 

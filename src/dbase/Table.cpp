@@ -261,6 +261,7 @@ void Table::Close()
     std::exception_ptr failure;
     try {
         Commit();
+        CommitIndex();
     } catch (...) {
         failure = std::current_exception();
     }
@@ -469,7 +470,9 @@ void Table::Skip(int64_t count)
 {
     Commit();
     RefreshIfStale();
-    RefreshCount();
+    if (m_selected == nullptr || m_eof) {
+        RefreshCount(); // record order needs the count; tag order finds its end itself
+    }
     if (count == 0) {
         return;
     }
@@ -573,10 +576,16 @@ void Table::AppendBlank()
         }
         const uint32_t recno = count + 1;
         std::string blank(m_header.recordLength, ' ');
-        // The record and the end-of-file byte first, then the count that takes it in.
-        m_dbf.Write(RecordOffset(m_header, recno), blank + kEndOfFile);
-        m_header.SetRecordCount(recno);
-        WriteHeaderPrefix();
+        if (m_exclusive) {
+            // No one else reads the table: the record goes to the file with its values.
+            m_header.SetRecordCount(recno);
+            m_unwritten = true;
+        } else {
+            // The record and the end-of-file byte first, then the count that takes it in.
+            m_dbf.Write(RecordOffset(m_header, recno), blank + kEndOfFile);
+            m_header.SetRecordCount(recno);
+            WriteHeaderPrefix();
+        }
         m_record = blank;
         m_original = blank;
         m_recno = recno;
@@ -612,7 +621,13 @@ void Table::Commit()
         m_dbf.ReadExact(RecordOffset(m_header, m_recno), m_original.data(), m_original.size(),
                         Failure::TableCorrupt);
     }
-    m_dbf.Write(RecordOffset(m_header, m_recno), m_record);
+    if (m_unwritten) {
+        m_dbf.Write(RecordOffset(m_header, m_recno), m_record + kEndOfFile);
+        WriteHeaderPrefix();
+        m_unwritten = false;
+    } else {
+        m_dbf.Write(RecordOffset(m_header, m_recno), m_record);
+    }
     if (!m_dated) {
         WriteHeaderPrefix();
     }
@@ -633,16 +648,28 @@ void Table::Commit()
                 m_index->Insert(*tag, newKey.data(), m_recno);
             }
         }
-        m_index->Commit(m_context.UpdateDate());
+        // Shared: others read the file, so it is written at once. Exclusive: at the latest on
+        // flush or close, or when half the cache waits to be written.
+        if (!m_exclusive || m_index->DirtyBlocks() > m_context.IndexCacheBlocks() / 2) {
+            m_index->Commit(m_context.UpdateDate());
+        }
     }
     m_original = m_record;
     m_changed = false;
     m_appended = false;
 }
 
+void Table::CommitIndex()
+{
+    if (m_index) {
+        m_index->Commit(m_context.UpdateDate());
+    }
+}
+
 void Table::Flush()
 {
     Commit();
+    CommitIndex();
     if (!ReadOnly()) {
         m_dbf.Sync();
         if (m_memo) {
@@ -707,7 +734,6 @@ SeekResult Table::Seek(std::string_view key, bool exact)
 {
     Commit();
     RefreshIfStale();
-    RefreshCount();
     Tag &tag = SeekTag();
     size_t length = 0;
     bool possible = true;
@@ -729,7 +755,6 @@ SeekResult Table::SeekNext(std::string_view key)
 {
     Commit();
     RefreshIfStale();
-    RefreshCount();
     Tag &tag = SeekTag();
     size_t length = 0;
     bool possible = true;

@@ -140,6 +140,7 @@ private:
     std::string CompanionPath(std::string_view extension) const;
     [[noreturn]] void Fail(Failure failure, const std::string &what) const;
     void Commit();
+    void CommitIndex();
     void RequireRecord() const;
     void RequireWritable() const;
     void RequireExclusiveUse();
@@ -178,6 +179,7 @@ private:
     std::string m_original; // as it was read, for the keys it had
     bool m_changed = false;
     bool m_appended = false; // its keys are not in the tags yet
+    bool m_unwritten = false; // appended in exclusive mode, not yet in the file
     std::map<size_t, std::string> m_memos; // new memo texts by field index
     bool m_dated = false;
 

@@ -3,6 +3,7 @@
 #include "TableFiles.h"
 
 #include "core/Paths.h"
+#include "core/Text.h"
 
 #include "dbase/Bytes.h"
 #include "dbase/Keys.h"
@@ -274,6 +275,35 @@ TEST_F(Tables, RandomChangesKeepEveryTagInOrder)
     const auto before = TagRecords(table->TagByName("WHEN"));
     table->Reindex();
     EXPECT_EQ(TagRecords(table->TagByName("WHEN")), before);
+    EXPECT_EQ(table->Check(), std::vector<std::string> {});
+}
+
+TEST_F(Tables, SearchesStayShortAfterEveryKeyHasMovedTwice)
+{
+    // Long keys make small leaves. Each key moves twice to keys that fall between the ones
+    // still there ("X3000" sorts between "X300" and "X3001"), so leaves lose their highest
+    // keys while new ones arrive next to them.
+    context.SetAccess(dbase::AccessMode::Exclusive);
+    auto table = Make("W.DBF", {{"CODE", 'C', 100, 0}}, {{"CODE", "CODE"}});
+    const uint32_t count = 2000;
+    for (uint32_t r = 1; r <= count; ++r) {
+        table->AppendBlank();
+        Put(*table, "CODE", "C" + std::to_string(r));
+    }
+    for (uint32_t round = 0; round < 2; ++round) {
+        for (uint32_t n = 0; n < count; ++n) {
+            table->Go(n * 7 % count + 1);
+            Put(*table, "CODE", "X" + std::to_string(n + round * count));
+        }
+    }
+    table->Top();
+    const dbase::Tag &tag = table->TagByName("CODE");
+    dbase::TagCursor cursor(tag);
+    for (uint32_t n = 0; n < count; n += 7) {
+        const std::string key = PadRight("X" + std::to_string(n + count), 100);
+        ASSERT_TRUE(cursor.Find(key.data(), n * 7 % count + 1)) << key;
+        EXPECT_LE(cursor.LeavesVisited(), 2u) << key;
+    }
     EXPECT_EQ(table->Check(), std::vector<std::string> {});
 }
 
