@@ -1,8 +1,23 @@
 #include "core/Prompter.h"
 
 #include <cstdio>
+#include <string>
 
 namespace {
+
+// Messages break lines with "\r" (or "\r\n"); a terminal would print over the line instead.
+std::string ConsoleText(const std::string &text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+        } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
+            out += '\n';
+        }
+    }
+    return out;
+}
 
 class ConsolePrompter final : public Prompter
 {
@@ -12,15 +27,15 @@ public:
         const char *label = kind == Kind::Error ? "Error" : kind == Kind::Warning ? "Warning" : "";
         const std::string &title = caption.empty() ? std::string(label) : caption;
         if (title.empty()) {
-            std::fprintf(stderr, "%s\n", text.c_str());
+            std::fprintf(stderr, "%s\n", ConsoleText(text).c_str());
         } else {
-            std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+            std::fprintf(stderr, "%s: %s\n", title.c_str(), ConsoleText(text).c_str());
         }
     }
 
     Answer Ask(const std::string &text, Buttons, Answer def, const std::string &) override
     {
-        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fprintf(stderr, "%s\n", ConsoleText(text).c_str());
         return def;
     }
 };

@@ -4,7 +4,13 @@
 #include "core/Paths.h"
 #include "core/Text.h"
 #include "db/VereDivoDatabase.h"
+#include "rating/QuoteApplication.h"
+#include "rating/RateBook.h"
+#include "rating/VereDivoQuote.h"
+#include "storage/VereDivoCustDBO.h"
+#include "storage/VereDivoQuoteDBInterface.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 #include <stdexcept>
@@ -64,18 +70,53 @@ std::string AlternateFolder(const TIniFile &settings, const std::string &program
 
 } // namespace
 
-TVereDivoAppInfo::TVereDivoAppInfo()
+namespace {
+
+// What a quote needs of the program, answered by the application information object.
+class TAppQuoteApplication final : public TQuoteApplication
 {
-    ResolveFolders();
+public:
+    explicit TAppQuoteApplication(TVereDivoAppInfo &info) : m_info(info) { }
+
+    std::string ProgramFolder() const override { return m_info.ProgramFolder(); }
+    std::string DataFolder() const override { return m_info.DataFolder(); }
+    TVereDivoDatabase &Database() override { return m_info.Tables(); }
+    void Log(const std::string &line) override { m_info.LogLine(line); }
+    bool SaveQuote(TVereDivoQuote &quote) override { return m_info.QuoteDB().SaveQuote(quote); }
+    int32_t StoredPlan(int32_t quoteId, int32_t def) override
+    {
+        return m_info.QuoteDB().CustDBO().GetPlan(quoteId, def);
+    }
+    void LoadCustomer(TVereDivoQuote &quote) override
+    {
+        // A quote opened from the listing knows its customer from its header.
+        if (quote.Customer().CustomerNumber() <= 0) {
+            quote.Customer().SetCustomerNumber(quote.QuoteInfo().CustomerNumber());
+        }
+        m_info.QuoteDB().CustDBO().LoadCustomer(quote.Customer());
+    }
+    TAgencyAddress Agency() const override { return m_info.Agency(); }
+
+private:
+    TVereDivoAppInfo &m_info;
+};
+
+} // namespace
+
+TVereDivoAppInfo::TVereDivoAppInfo(const std::string &programName)
+    : m_quoteDB(std::make_unique<TVereDivoQuoteDBInterface>(*this)),
+      m_quoteApplication(std::make_unique<TAppQuoteApplication>(*this))
+{
+    ResolveFolders(programName.empty() ? ProgramName() : programName);
 }
 
 TVereDivoAppInfo::~TVereDivoAppInfo() = default;
 
-void TVereDivoAppInfo::ResolveFolders()
+void TVereDivoAppInfo::ResolveFolders(const std::string &programName)
 {
     m_programFolder = ::ProgramFolder();
-    m_settingsIni = SettingsFolder() + ProgramName() + ".ini";
-    m_programSettingsFile = m_programFolder + ProgramName() + ".ini";
+    m_settingsIni = SettingsFolder() + programName + ".ini";
+    m_programSettingsFile = m_programFolder + programName + ".ini";
 
     const TIniFile settings(m_settingsIni);
     const std::string data = m_programFolder + "Data/";
@@ -92,15 +133,40 @@ void TVereDivoAppInfo::OpenData()
 {
     const TIniFile about(m_dataFolder + "About.ini");
     m_activeState = Trim(about.ReadString("Detail", "Active_State", ""));
+    m_quoteDB->ReleaseCustDBO();
     m_database.reset();
     m_database = std::make_unique<TVereDivoDatabase>(m_dataFolder);
 }
 
-int32_t TVereDivoAppInfo::NextNumber(const char *key)
+TVereDivoDatabase &TVereDivoAppInfo::Tables() const
+{
+    if (!m_database) {
+        throw ECBDBError("The tables of the data folder " + m_dataFolder + " are not open.");
+    }
+    return *m_database;
+}
+
+void TVereDivoAppInfo::SetAgencySource(std::function<TAgencyAddress()> source)
+{
+    m_agencySource = std::move(source);
+}
+
+TAgencyAddress TVereDivoAppInfo::Agency() const
+{
+    return m_agencySource ? m_agencySource() : TAgencyAddress {};
+}
+
+void TVereDivoAppInfo::FillBrokerAndStateLists(TChoiceList &brokers, TChoiceList &states) const
+{
+    TVereDivoDatabase &tables = Tables();
+    ::FillBrokerAndStateLists(tables.Brokers(), tables.Plans(), brokers, states);
+}
+
+int32_t TVereDivoAppInfo::NextNumber(const char *key, int32_t above)
 {
     const TFolderLock lock(m_quoteFolder);
     TIniFile info(m_quoteFolder + "datainfo.ini");
-    const int32_t last = info.ReadInteger("General", key, 0);
+    const int32_t last = std::max(info.ReadInteger("General", key, 0), above);
     if (last == std::numeric_limits<int32_t>::max()) {
         throw std::runtime_error(std::string("No numbers are left for ") + key + " in " +
                                  info.FileName());
@@ -111,12 +177,12 @@ int32_t TVereDivoAppInfo::NextNumber(const char *key)
     return next;
 }
 
-int32_t TVereDivoAppInfo::NextCustomerNumber()
+int32_t TVereDivoAppInfo::NextCustomerNumber(int32_t above)
 {
-    return NextNumber("LastCustID");
+    return NextNumber("LastCustID", above);
 }
 
-int32_t TVereDivoAppInfo::NextQuoteID()
+int32_t TVereDivoAppInfo::NextQuoteID(int32_t above)
 {
-    return NextNumber("LastQuoteID");
+    return NextNumber("LastQuoteID", above);
 }

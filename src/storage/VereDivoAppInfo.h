@@ -3,18 +3,26 @@
 #include "core/AppInfo.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
+class TQuoteApplication;
 class TVereDivoDatabase;
+class TVereDivoQuoteDBInterface;
+struct TAgencyAddress;
+struct TChoiceList;
 
 // The application information object: the program's folders and settings files, worked out
-// when it is created, the active state, and the customer numbers and quote IDs it hands out.
-// The main window creates the one instance and frees it at program end.
+// when it is created, the active state, the customer numbers and quote IDs it hands out, the
+// table set, the quote persistence and what a quote needs of the program. The main window
+// creates the one instance and frees it at program end.
 class TVereDivoAppInfo : public TAppInfo
 {
 public:
-    TVereDivoAppInfo();
+    // `programName` names the settings files (default: the running program's file name); the
+    // program's tools pass "veredivo" to work on the program's folders.
+    explicit TVereDivoAppInfo(const std::string &programName = {});
     ~TVereDivoAppInfo() override;
 
     // Folders, each with a trailing "/". Data, quote and ACORD folder may be moved by the
@@ -36,17 +44,33 @@ public:
     void OpenData();
     // The program's one table set; nullptr until OpenData has opened it.
     TVereDivoDatabase *Database() const { return m_database.get(); }
+    // The open table set; raises ECBDBError when the data could not be opened.
+    TVereDivoDatabase &Tables() const;
     // [Detail] Active_State of the data folder's "About.ini", trimmed; empty until OpenData.
     const std::string &ActiveState() const { return m_activeState; }
 
     // The next number from the quote folder's "datainfo.ini" ([General] LastCustID and
-    // LastQuoteID), written back at once: 1 for an empty folder.
-    int32_t NextCustomerNumber();
-    int32_t NextQuoteID();
+    // LastQuoteID), written back at once: 1 for an empty folder. `above`: a number known to be
+    // taken, which the result then exceeds.
+    int32_t NextCustomerNumber(int32_t above = 0);
+    int32_t NextQuoteID(int32_t above = 0);
+
+    // The quote persistence of the program, with its customer store.
+    TVereDivoQuoteDBInterface &QuoteDB() const { return *m_quoteDB; }
+    // What a quote needs of the program: these folders, the table set, this log, the quote
+    // store and the agency's address.
+    TQuoteApplication &QuoteApplication() const { return *m_quoteApplication; }
+    // Where the agency's address comes from (the main window owns the agency profile); without
+    // a source the address is empty.
+    void SetAgencySource(std::function<TAgencyAddress()> source);
+    TAgencyAddress Agency() const;
+
+    // The broker list and the state list of the plans (each state once), first item selected.
+    void FillBrokerAndStateLists(TChoiceList &brokers, TChoiceList &states) const;
 
 private:
-    void ResolveFolders();
-    int32_t NextNumber(const char *key);
+    void ResolveFolders(const std::string &programName);
+    int32_t NextNumber(const char *key, int32_t above);
 
     std::string m_programFolder;
     std::string m_dataFolder;
@@ -55,5 +79,9 @@ private:
     std::string m_settingsIni;
     std::string m_programSettingsFile;
     std::string m_activeState;
+    std::function<TAgencyAddress()> m_agencySource;
+    // The store's tables live in the table set: the store goes first.
     std::unique_ptr<TVereDivoDatabase> m_database;
+    std::unique_ptr<TVereDivoQuoteDBInterface> m_quoteDB;
+    std::unique_ptr<TQuoteApplication> m_quoteApplication;
 };

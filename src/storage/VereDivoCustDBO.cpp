@@ -245,8 +245,43 @@ bool TVereDivoCustDBO::LoadCustomer(TCustInfo &customer)
     return true;
 }
 
+bool TVereDivoCustDBO::CustomerNumberInUse(int32_t customerNumber)
+{
+    return m_customers->Seek(CustomerKey(customerNumber), "ID_TAG");
+}
+
+int32_t TVereDivoCustDBO::HighestCustomerNumber()
+{
+    int32_t highest = 0;
+    TCBTable &table = *m_customers;
+    table.SelectTag("");
+    for (table.First(); !table.Eof(); table.Next()) {
+        highest = std::max(highest, table.GetInteger("Cust_Num"));
+    }
+    return highest;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Quote headers
+
+bool TVereDivoCustDBO::QuoteIDInUse(int32_t quoteID)
+{
+    const std::string key = QuoteKey(quoteID);
+    return m_headers->Seek(key, "QUOTE_ID") || m_plans->Seek(key, "ID");
+}
+
+int32_t TVereDivoCustDBO::HighestQuoteID()
+{
+    int32_t highest = 0;
+    for (const auto &[table, column] :
+         {std::pair {m_headers, "Quote_ID"}, std::pair {m_plans, "ID"}}) {
+        table->SelectTag("");
+        for (table->First(); !table->Eof(); table->Next()) {
+            highest = std::max(highest, NumberIn(*table, column));
+        }
+    }
+    return highest;
+}
 
 bool TVereDivoCustDBO::FindQuoteHeader(int32_t customerNumber, int32_t quoteID)
 {
@@ -654,37 +689,57 @@ std::vector<TCustomerListEntry> TVereDivoCustDBO::ListCustomers()
     return customers;
 }
 
+std::unique_ptr<TCustLOBInfo> TVereDivoCustDBO::ReadQuoteHeader()
+{
+    const TCBTable &table = *m_headers;
+    auto header = std::make_unique<TCustLOBInfo>();
+    header->SetQuoteID(NumberIn(table, "Quote_ID"));
+    header->SetCustomerNumber(NumberIn(table, "Cust_Num"));
+    header->SetLineOfBusiness(static_cast<uint8_t>(table.GetInteger("LOB")));
+    header->SetLocationStreet(TrimmedString(table, "Street"));
+    header->SetLocationCity(TrimmedString(table, "City"));
+    header->SetLocationState(TrimmedString(table, "State"));
+    header->SetLocationZip(TrimmedString(table, "Zip"));
+    header->SetDescription(TrimmedString(table, "Descript"));
+    header->SetPolicyNumber(TrimmedString(table, "Policy_Num"));
+    header->SetCompany(TrimmedString(table, "Company"));
+    header->SetEffectiveDate(ListedDate(table, "Effective"));
+    header->SetExpirationDate(ListedDate(table, "Expiration"));
+    return header;
+}
+
+void TVereDivoCustDBO::ReadQuoteState(TCustLOBInfo &header)
+{
+    // The quote's own state opens it again; quotes stored without it fall back to the state
+    // of the location.
+    header.SetState(LoadMiscValue(header.QuoteID(), mvQuoteState, 0, header.LocationState()));
+}
+
 std::vector<std::unique_ptr<TCustLOBInfo>> TVereDivoCustDBO::ListQuotes(int32_t customerNumber)
 {
     std::vector<std::unique_ptr<TCustLOBInfo>> quotes;
     TCBTable &table = *m_headers;
     const std::string key = KeyNumber(customerNumber, 10);
     for (bool found = table.Seek(key, "CUST_ID"); found; found = table.SeekNext(key)) {
-        if (table.Deleted()) {
-            continue;
+        if (!table.Deleted()) {
+            quotes.push_back(ReadQuoteHeader());
+            quotes.back()->SetCustomerNumber(customerNumber);
         }
-        auto header = std::make_unique<TCustLOBInfo>();
-        header->SetQuoteID(NumberIn(table, "Quote_ID"));
-        header->SetCustomerNumber(customerNumber);
-        header->SetLineOfBusiness(static_cast<uint8_t>(table.GetInteger("LOB")));
-        header->SetLocationStreet(TrimmedString(table, "Street"));
-        header->SetLocationCity(TrimmedString(table, "City"));
-        header->SetLocationState(TrimmedString(table, "State"));
-        header->SetLocationZip(TrimmedString(table, "Zip"));
-        header->SetDescription(TrimmedString(table, "Descript"));
-        header->SetPolicyNumber(TrimmedString(table, "Policy_Num"));
-        header->SetCompany(TrimmedString(table, "Company"));
-        header->SetEffectiveDate(ListedDate(table, "Effective"));
-        header->SetExpirationDate(ListedDate(table, "Expiration"));
-        quotes.push_back(std::move(header));
     }
-    // The quote's own state opens it again; quotes stored without it fall back to the state
-    // of the location.
     for (const auto &header : quotes) {
-        header->SetState(
-            LoadMiscValue(header->QuoteID(), mvQuoteState, 0, header->LocationState()));
+        ReadQuoteState(*header);
     }
     return quotes;
+}
+
+std::unique_ptr<TCustLOBInfo> TVereDivoCustDBO::LoadQuoteHeader(int32_t quoteID)
+{
+    if (!SeekLive(*m_headers, QuoteKey(quoteID), "QUOTE_ID")) {
+        return nullptr;
+    }
+    auto header = ReadQuoteHeader();
+    ReadQuoteState(*header);
+    return header;
 }
 
 std::string TVereDivoCustDBO::QuoteDisplayText(const TCustLOBInfo &header)

@@ -51,10 +51,17 @@ public:
     // False (and the customer unchanged) when no live row has its number.
     bool LoadCustomer(TCustInfo &customer);
 
+    // Whether any row, marked or not, carries the number; and the highest number stored.
+    bool CustomerNumberInUse(int32_t customerNumber);
+    int32_t HighestCustomerNumber();
+
     // Quote headers (CUST_LOB.DBF). The header's customer number and quote ID must be set.
     void SaveQuoteHeader(const TCustLOBInfo &header);
     // Makes the header row of the customer's quote current; false when there is none.
     bool FindQuoteHeader(int32_t customerNumber, int32_t quoteID);
+    // Whether any header or plan row, marked or not, carries the ID; and the highest ID stored.
+    bool QuoteIDInUse(int32_t quoteID);
+    int32_t HighestQuoteID();
 
     // The plan (broker number) of a quote (CUSTPLAN.DBF).
     void SavePlan(int32_t quoteID, int32_t plan);
@@ -98,6 +105,8 @@ public:
     // The live quote headers of a customer, in the order of the customer's tag. Dates before
     // 1900 are taken as two-digit years (see ListedDate).
     std::vector<std::unique_ptr<TCustLOBInfo>> ListQuotes(int32_t customerNumber);
+    // The live header of a quote, as the listing makes it; none when the quote is not stored.
+    std::unique_ptr<TCustLOBInfo> LoadQuoteHeader(int32_t quoteID);
     // The quote's line in the listing: description, [location] and (policy dates).
     static std::string QuoteDisplayText(const TCustLOBInfo &header);
 
@@ -142,6 +151,9 @@ private:
                        TVereDivoClass &line);
     void LoadEntries(int32_t quoteID, const std::string &code, const std::string &subCode,
                      TMultiEntryVereDivoClass &line);
+    // The current header row as the listing shows it, and the state it opens with.
+    std::unique_ptr<TCustLOBInfo> ReadQuoteHeader();
+    void ReadQuoteState(TCustLOBInfo &header);
     // Appends a blank row, raising ECBDBError when the table refuses it.
     void AppendRow(TCBTable &table);
     // Positions on the live row of the key, else on a marked one (recalled), else on a new

@@ -1,5 +1,6 @@
 #include "RateRequest.h"
 
+#include "core/Encoding.h"
 #include "core/Errors.h"
 #include "core/Text.h"
 
@@ -88,7 +89,8 @@ TRateRequest ParseRateRequest(const std::string &text)
     if (!root.is_object()) {
         Fail("quote", "expected an object { ... }");
     }
-    CheckKeys(root, "quote", {"state", "broker", "effective", "classes", "inputs"});
+    CheckKeys(root, "quote",
+              {"state", "broker", "effective", "classes", "inputs", "customer", "quote"});
 
     TRateRequest request;
     request.State = Trim(TextMember(root, "state", "quote", true));
@@ -140,6 +142,49 @@ TRateRequest ParseRateRequest(const std::string &text)
             }
             request.Inputs.push_back(input);
         }
+    }
+    if (const auto customer = root.find("customer"); customer != root.end()) {
+        const std::string where = "quote.customer";
+        if (!customer->is_object()) {
+            Fail(where, "expected an object { \"company\": \"...\", ... }");
+        }
+        CheckKeys(*customer, where,
+                  {"company", "first", "last", "street", "city", "state", "zip", "phone", "work",
+                   "fax", "notes"});
+        TRateRequest::CustomerFields &c = request.Customer;
+        const auto text = [&](const char *key) {
+            return Utf8ToWindows1252(Trim(TextMember(*customer, key, where, false)));
+        };
+        c.Company = text("company");
+        c.First = text("first");
+        c.Last = text("last");
+        c.Street = text("street");
+        c.City = text("city");
+        c.State = text("state");
+        c.Zip = text("zip");
+        c.Phone = text("phone");
+        c.Work = text("work");
+        c.Fax = text("fax");
+        c.Notes = text("notes");
+    }
+    if (const auto quote = root.find("quote"); quote != root.end()) {
+        const std::string where = "quote.quote";
+        if (!quote->is_object()) {
+            Fail(where, "expected an object { \"description\": \"...\", ... }");
+        }
+        CheckKeys(*quote, where,
+                  {"description", "street", "city", "state", "zip", "policy", "company"});
+        TRateRequest::QuoteFields &q = request.Quote;
+        const auto text = [&](const char *key) {
+            return Utf8ToWindows1252(Trim(TextMember(*quote, key, where, false)));
+        };
+        q.Description = text("description");
+        q.Street = text("street");
+        q.City = text("city");
+        q.State = text("state");
+        q.Zip = text("zip");
+        q.Policy = text("policy");
+        q.Company = text("company");
     }
     return request;
 }

@@ -17,6 +17,16 @@
 //
 // Inputs are applied in the order written; a text sets an edit box or selects the list entry
 // of that text, true/false sets a check box.
+//
+// A quote to be stored (--save) may also name its customer and describe itself:
+//
+//     "customer": { "company": "Acme Roofing", "first": "Ann", "last": "Lee",
+//                   "street": "1 Main St", "city": "Boston", "state": "MA", "zip": "02134",
+//                   "phone": "", "work": "(617)555-0100", "fax": "", "notes": "" },
+//     "quote": { "description": "Main office", "street": "1 Main St", "city": "Boston",
+//                "state": "MA", "zip": "02134", "policy": "WC-1", "company": "Carrier" }
+//
+// Texts are UTF-8 in the file and Windows-1252 in the request.
 struct TRateRequest
 {
     struct ClassLine
@@ -34,11 +44,38 @@ struct TRateRequest
         bool Checked = false;
     };
 
+    struct CustomerFields
+    {
+        std::string Company;
+        std::string First;
+        std::string Last;
+        std::string Street;
+        std::string City;
+        std::string State;
+        std::string Zip;
+        std::string Phone;
+        std::string Work;
+        std::string Fax;
+        std::string Notes;
+    };
+    struct QuoteFields
+    {
+        std::string Description;
+        std::string Street;
+        std::string City;
+        std::string State;
+        std::string Zip;
+        std::string Policy;
+        std::string Company;
+    };
+
     std::string State;
     int32_t Broker = 1;
     TDateTime Effective = 0; // 0: today
     std::vector<ClassLine> Classes;
     std::vector<Input> Inputs;
+    CustomerFields Customer;
+    QuoteFields Quote;
 };
 
 // A request file that is not what the command expects; the message says where and why.

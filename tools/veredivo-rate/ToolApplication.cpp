@@ -1,10 +1,27 @@
 #include "ToolApplication.h"
 
+#include "core/Paths.h"
+#include "storage/VereDivoQuoteDBInterface.h"
+
 #include <iostream>
 
+namespace {
+
+std::string MadeProgramFolder(const std::string &folder)
+{
+    SetProgramFolder(folder);
+    return ProgramFolder();
+}
+
+} // namespace
+
 TToolApplication::TToolApplication(const std::string &programFolder, bool logToStandardError)
-    : m_programFolder(programFolder), m_log(logToStandardError), m_database(programFolder + "Data/")
-{ }
+    : m_programFolder(MadeProgramFolder(programFolder)),
+      m_info("veredivo"),
+      m_log(logToStandardError)
+{
+    m_info.OpenData();
+}
 
 void TToolApplication::Log(const std::string &line)
 {
@@ -13,14 +30,17 @@ void TToolApplication::Log(const std::string &line)
     }
 }
 
-bool TToolApplication::SaveQuote(TVereDivoQuote &)
+bool TToolApplication::SaveQuote(TVereDivoQuote &quote)
 {
-    return false; // the command keeps no quote store
+    return m_info.QuoteDB().SaveQuote(quote);
 }
 
-int32_t TToolApplication::StoredPlan(int32_t, int32_t def)
+int32_t TToolApplication::StoredPlan(int32_t quoteId, int32_t def)
 {
-    return def;
+    return m_info.QuoteApplication().StoredPlan(quoteId, def);
 }
 
-void TToolApplication::LoadCustomer(TVereDivoQuote &) { }
+void TToolApplication::LoadCustomer(TVereDivoQuote &quote)
+{
+    m_info.QuoteApplication().LoadCustomer(quote);
+}

@@ -1,21 +1,27 @@
 #pragma once
 
-#include "db/VereDivoDatabase.h"
 #include "rating/QuoteApplication.h"
+#include "storage/VereDivoAppInfo.h"
 
 #include <string>
 
-// The application of the rating command (and of the benchmarks): the table set of a program
-// folder's delivered tables, the log on standard error when asked for, no quote store and no
-// agency profile.
+class TVereDivoDatabase;
+
+// The application of the rating command (and of the benchmarks): the program's folders and
+// table set of a program folder, with the quote store of its quote folder; the log on standard
+// error when asked for and no agency profile.
 class TToolApplication final : public TQuoteApplication
 {
 public:
+    // Makes `programFolder` the program folder (SetProgramFolder) and opens its data; the
+    // folder settings are the program's own ("veredivo.ini" in the settings folder).
     TToolApplication(const std::string &programFolder, bool logToStandardError);
 
-    std::string ProgramFolder() const override { return m_programFolder; }
-    std::string DataFolder() const override { return m_programFolder + "Data/"; }
-    TVereDivoDatabase &Database() override { return m_database; }
+    TVereDivoAppInfo &Info() { return m_info; }
+
+    std::string ProgramFolder() const override { return m_info.ProgramFolder(); }
+    std::string DataFolder() const override { return m_info.DataFolder(); }
+    TVereDivoDatabase &Database() override { return m_info.Tables(); }
     void Log(const std::string &line) override;
     bool SaveQuote(TVereDivoQuote &quote) override;
     int32_t StoredPlan(int32_t quoteId, int32_t def) override;
@@ -23,7 +29,7 @@ public:
     TAgencyAddress Agency() const override { return {}; }
 
 private:
-    std::string m_programFolder;
+    std::string m_programFolder; // set before the folders are worked out
+    TVereDivoAppInfo m_info;
     bool m_log = false;
-    TVereDivoDatabase m_database;
 };

@@ -5,10 +5,14 @@
 #include "ToolApplication.h"
 
 #include "core/Encoding.h"
+#include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
+#include "db/VereDivoDatabase.h"
 #include "rating/VereDivoQuote.h"
+#include "storage/VereDivoCustDBO.h"
+#include "storage/VereDivoQuoteDBInterface.h"
 
 #include <nlohmann/json.hpp>
 
@@ -19,11 +23,19 @@
 namespace {
 
 const char *const Usage =
-    "usage: veredivo-rate [--program-dir DIR] [--json] [--log] QUOTE.json\n"
+    "usage: veredivo-rate [--program-dir DIR] [--json] [--log] [--save] QUOTE.json\n"
+    "       veredivo-rate [--program-dir DIR] [--json] [--log] --open ID\n"
+    "       veredivo-rate [--program-dir DIR] [--json] --list\n"
+    "       veredivo-rate [--program-dir DIR] --delete ID\n"
     "  Rates the quote in QUOTE.json against the tables in DIR/Data/ (default: the folder of\n"
     "  the installed program) and prints the premium summary and the total.\n"
-    "  --json  prints every result amount by name as JSON instead\n"
-    "  --log   writes the quote's log lines to standard error\n";
+    "  --save    also stores the quote with its customer in the quote folder and prints the\n"
+    "            customer number and the quote ID\n"
+    "  --open    reopens stored quote ID, restores its inputs and classes and rates it\n"
+    "  --list    prints the stored customers and their quotes\n"
+    "  --delete  deletes stored quote ID\n"
+    "  --json    prints every result amount by name (or the listing) as JSON instead\n"
+    "  --log     writes the quote's log lines to standard error\n";
 
 // A request the tables cannot rate: an unknown class, input or list entry.
 class ERequestMismatch : public std::runtime_error
@@ -143,12 +155,17 @@ void PrintSummary(TVereDivoQuote &quote)
     std::cout << "\nYour Total Estimated Cost is: " << MoneyText(quote.TotalPremium) << "\n";
 }
 
-void PrintJson(TVereDivoQuote &quote, bool rated)
+// `stored`: the quote was saved or opened, so its customer number and quote ID are given too.
+void PrintJson(TVereDivoQuote &quote, bool rated, bool stored)
 {
     nlohmann::ordered_json out;
     out["state"] = quote.StateCode;
     out["broker"] = quote.PlanId;
     out["effective"] = DateToStr(quote.EffectiveDate);
+    if (stored) {
+        out["customerNumber"] = quote.Customer().CustomerNumber();
+        out["quoteId"] = quote.QuoteId;
+    }
     out["rated"] = rated;
     nlohmann::ordered_json amounts = nlohmann::ordered_json::object();
     for (const auto &[name, value] : quote.ResultAmounts()) {
@@ -163,79 +180,285 @@ void PrintJson(TVereDivoQuote &quote, bool rated)
     std::cout << out.dump(2) << "\n";
 }
 
+// The customer and quote information dialog of the command: the request's customer must have
+// a company; a quote without a description takes the customer's, as the dialog's "same as
+// customer" box does.
+class TRequestCustomerDialog final : public TCustomerDialog
+{
+public:
+    bool EditCustomer(TVereDivoQuote &quote) override
+    {
+        const TQorRatingClient &customer = quote.Customer();
+        if (Trim(customer.Company()).empty()) {
+            std::cerr << "veredivo-rate: a quote to be stored needs its customer's company "
+                         "(\"customer\": { \"company\": \"...\" })\n";
+            return false;
+        }
+        TCustLOBInfo &header = quote.QuoteInfo();
+        if (header.IsDescriptionBlank()) {
+            header.SetDescription(customer.Company());
+            header.SetLocationStreet(customer.Street());
+            header.SetLocationCity(customer.City());
+            header.SetLocationState(customer.State());
+            header.SetLocationZip(customer.Zip());
+        }
+        return true;
+    }
+};
+
+void ApplyCustomer(TVereDivoQuote &quote, const TRateRequest &request)
+{
+    const TRateRequest::CustomerFields &given = request.Customer;
+    TQorRatingClient &customer = quote.Customer();
+    customer.SetCompany(given.Company);
+    customer.SetFirstName(given.First);
+    customer.SetLastName(given.Last);
+    customer.SetStreet(given.Street);
+    customer.SetCity(given.City);
+    if (!given.State.empty()) {
+        customer.SetState(given.State);
+    }
+    customer.SetZip(given.Zip);
+    customer.SetHomePhone(given.Phone);
+    customer.SetWorkPhone(given.Work);
+    customer.SetFax(given.Fax);
+    customer.SetNotes(given.Notes);
+
+    const TRateRequest::QuoteFields &about = request.Quote;
+    TCustLOBInfo &header = quote.QuoteInfo();
+    header.SetDescription(about.Description);
+    header.SetLocationStreet(about.Street);
+    header.SetLocationCity(about.City);
+    header.SetLocationState(about.State);
+    header.SetLocationZip(about.Zip);
+    header.SetPolicyNumber(about.Policy);
+    header.SetCompany(about.Company);
+}
+
+enum class TMode { Rate, Save, Open, List, Delete };
+
+struct TOptions
+{
+    TMode Mode = TMode::Rate;
+    std::string ProgramDir;
+    std::string File;
+    int32_t QuoteID = 0;
+    bool Json = false;
+    bool Log = false;
+};
+
+// Calculates and prints; the exit status of the command.
+int RateAndPrint(TVereDivoQuote &quote, const TOptions &options)
+{
+    const bool stored = options.Mode != TMode::Rate;
+    const bool rated = quote.CalculatePremium();
+    if (options.Json) {
+        PrintJson(quote, rated, stored);
+    } else {
+        if (!rated) {
+            std::cerr << "veredivo-rate: the quote has no class lines to rate\n";
+        } else {
+            PrintSummary(quote);
+        }
+        if (stored) {
+            std::cout << "\nCustomer number: " << quote.Customer().CustomerNumber()
+                      << "\nQuote ID: " << quote.QuoteId << "\n";
+        }
+    }
+    return rated && quote.TotalPremium != 0 ? 0 : 2;
+}
+
+TControlInterface &BuildInputs(TToolApplication &application, TVereDivoQuote &quote,
+                               TControlInterface &controls)
+{
+    controls.Build(application.Database().Inputs(), application.Database().InputData(), false,
+                   quote.RatePeriod(), 1, quote.StateId);
+    quote.Bind(controls);
+    return controls;
+}
+
+int RateRequestFile(TToolApplication &application, const TOptions &options)
+{
+    const TRateRequest request = ParseRateRequest(ReadWholeFile(options.File));
+    TCustLOBInfo header;
+    header.SetState(request.State);
+    std::unique_ptr<TVereDivoQuote> quote =
+        CreateStateQuote(request.Broker, application, header, request.Effective);
+    if (!quote) {
+        return 1; // the system's message has been shown
+    }
+    if (Trim(quote->PlanProfile->State_Name).empty() && quote->PlanProfile->Max_Date == 0) {
+        std::cerr << "veredivo-rate: broker " << request.Broker << " has no plan for "
+                  << request.State << "\n";
+        return 1;
+    }
+    if (!quote->LoadClassBook()) {
+        return 2; // the system's message has been shown
+    }
+
+    TControlInterface controls;
+    BuildInputs(application, *quote, controls);
+    AddClasses(*quote, request);
+    quote->RefreshDependentInputs();
+    ApplyInputs(controls, request);
+
+    if (options.Mode == TMode::Save) {
+        ApplyCustomer(*quote, request);
+        if (!quote->CalculatePremium() || quote->TotalPremium == 0) {
+            std::cerr << "veredivo-rate: a quote without a premium is not stored\n";
+            return 2;
+        }
+        TRequestCustomerDialog dialog;
+        application.Info().QuoteDB().SetCustomerDialog(&dialog);
+        const bool saved = application.SaveQuote(*quote);
+        application.Info().QuoteDB().SetCustomerDialog(nullptr);
+        if (!saved) {
+            return 1;
+        }
+    }
+    return RateAndPrint(*quote, options);
+}
+
+int OpenStoredQuote(TToolApplication &application, const TOptions &options)
+{
+    TVereDivoCustDBO &store = application.Info().QuoteDB().CustDBO();
+    const std::unique_ptr<TCustLOBInfo> header = store.LoadQuoteHeader(options.QuoteID);
+    if (!header) {
+        std::cerr << "veredivo-rate: no quote " << options.QuoteID << " is stored\n";
+        return 1;
+    }
+    // The plan stored with the quote replaces the program's broker.
+    const int32_t broker =
+        TIniFile(application.DataFolder() + "About.ini").ReadInteger("Detail", "Active_Broker", 1);
+    std::unique_ptr<TVereDivoQuote> quote = CreateStateQuote(broker, application, *header);
+    if (!quote) {
+        return 1; // the system's message has been shown
+    }
+    TControlInterface controls;
+    BuildInputs(application, *quote, controls);
+    application.Info().QuoteDB().LoadQuote(*quote);
+    quote->RefreshDependentInputs();
+    return RateAndPrint(*quote, options);
+}
+
+int ListStoredQuotes(TToolApplication &application, const TOptions &options)
+{
+    TVereDivoCustDBO &store = application.Info().QuoteDB().CustDBO();
+    const std::vector<TCustomerListEntry> customers = store.ListCustomers();
+    if (options.Json) {
+        nlohmann::ordered_json out = nlohmann::ordered_json::array();
+        for (const TCustomerListEntry &customer : customers) {
+            nlohmann::ordered_json quotes = nlohmann::ordered_json::array();
+            for (const auto &header : store.ListQuotes(customer.CustomerNumber)) {
+                quotes.push_back(
+                    {{"quoteId", header->QuoteID()},
+                     {"text", Windows1252ToUtf8(TVereDivoCustDBO::QuoteDisplayText(*header))}});
+            }
+            out.push_back({{"customerNumber", customer.CustomerNumber},
+                           {"company", Windows1252ToUtf8(customer.Company)},
+                           {"quotes", quotes}});
+        }
+        std::cout << out.dump(2) << "\n";
+        return 0;
+    }
+    if (customers.empty()) {
+        std::cout << "There are no Customers in the database.\n";
+        return 0;
+    }
+    for (const TCustomerListEntry &customer : customers) {
+        std::cout << Windows1252ToUtf8(customer.Company) << "  (customer "
+                  << customer.CustomerNumber << ")\n";
+        for (const auto &header : store.ListQuotes(customer.CustomerNumber)) {
+            std::cout << PadLeft(IntText(header->QuoteID()), 8) << "  "
+                      << Windows1252ToUtf8(TVereDivoCustDBO::QuoteDisplayText(*header)) << "\n";
+        }
+    }
+    return 0;
+}
+
+int DeleteStoredQuote(TToolApplication &application, const TOptions &options)
+{
+    TVereDivoCustDBO &store = application.Info().QuoteDB().CustDBO();
+    if (!store.LoadQuoteHeader(options.QuoteID)) {
+        std::cerr << "veredivo-rate: no quote " << options.QuoteID << " is stored\n";
+        return 1;
+    }
+    store.DeleteQuote(options.QuoteID);
+    std::cout << "Quote " << options.QuoteID << " deleted.\n";
+    return 0;
+}
+
+// False when the arguments are not understood.
+bool ParseOptions(int argc, char **argv, TOptions &options)
+{
+    bool modeGiven = false;
+    const auto mode = [&](TMode chosen) {
+        const bool first = !modeGiven;
+        modeGiven = true;
+        options.Mode = chosen;
+        return first;
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--json") {
+            options.Json = true;
+        } else if (arg == "--log") {
+            options.Log = true;
+        } else if (arg == "--program-dir" && i + 1 < argc) {
+            options.ProgramDir = argv[++i];
+        } else if (arg == "--save") {
+            if (!mode(TMode::Save)) {
+                return false;
+            }
+        } else if (arg == "--list") {
+            if (!mode(TMode::List)) {
+                return false;
+            }
+        } else if ((arg == "--open" || arg == "--delete") && i + 1 < argc) {
+            if (!mode(arg == "--open" ? TMode::Open : TMode::Delete) ||
+                !TryStrToInt(argv[++i], options.QuoteID) || options.QuoteID <= 0) {
+                return false;
+            }
+        } else if (!arg.empty() && arg[0] != '-' && options.File.empty()) {
+            options.File = arg;
+        } else {
+            return false;
+        }
+    }
+    const bool needsFile = options.Mode == TMode::Rate || options.Mode == TMode::Save;
+    return needsFile != options.File.empty();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    std::string programDir;
-    std::string file;
-    bool asJson = false;
-    bool log = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--json") {
-            asJson = true;
-        } else if (arg == "--log") {
-            log = true;
-        } else if (arg == "--program-dir" && i + 1 < argc) {
-            programDir = argv[++i];
-        } else if (arg == "--help" || arg == "-h") {
-            std::cout << Usage;
-            return 0;
-        } else if (!arg.empty() && arg[0] != '-' && file.empty()) {
-            file = arg;
-        } else {
-            std::cerr << Usage;
-            return 1;
-        }
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::cout << Usage;
+        return 0;
     }
-    if (file.empty()) {
+    TOptions options;
+    if (!ParseOptions(argc, argv, options)) {
         std::cerr << Usage;
         return 1;
     }
-
     try {
-        const TRateRequest request = ParseRateRequest(ReadWholeFile(file));
-        if (!programDir.empty()) {
-            SetProgramFolder(IncludeTrailingSlash(programDir));
+        TToolApplication application(
+            options.ProgramDir.empty() ? ProgramFolder() : IncludeTrailingSlash(options.ProgramDir),
+            options.Log);
+        switch (options.Mode) {
+        case TMode::Rate:
+        case TMode::Save:
+            return RateRequestFile(application, options);
+        case TMode::Open:
+            return OpenStoredQuote(application, options);
+        case TMode::List:
+            return ListStoredQuotes(application, options);
+        case TMode::Delete:
+            return DeleteStoredQuote(application, options);
         }
-        TToolApplication application(ProgramFolder(), log);
-
-        TCustLOBInfo header;
-        header.SetState(request.State);
-        std::unique_ptr<TVereDivoQuote> quote =
-            CreateStateQuote(request.Broker, application, header, request.Effective);
-        if (!quote) {
-            return 1; // the system's message has been shown
-        }
-        if (Trim(quote->PlanProfile->State_Name).empty() && quote->PlanProfile->Max_Date == 0) {
-            std::cerr << "veredivo-rate: broker " << request.Broker << " has no plan for "
-                      << request.State << "\n";
-            return 1;
-        }
-        if (!quote->LoadClassBook()) {
-            return 2; // the system's message has been shown
-        }
-
-        TControlInterface controls;
-        controls.Build(application.Database().Inputs(), application.Database().InputData(), false,
-                       quote->RatePeriod(), 1, quote->StateId);
-        quote->Bind(controls);
-        AddClasses(*quote, request);
-        quote->RefreshDependentInputs();
-        ApplyInputs(controls, request);
-
-        const bool rated = quote->CalculatePremium();
-        if (asJson) {
-            PrintJson(*quote, rated);
-        } else if (!rated) {
-            std::cerr << "veredivo-rate: the quote has no class lines to rate\n";
-        } else {
-            PrintSummary(*quote);
-        }
-        return rated && quote->TotalPremium != 0 ? 0 : 2;
     } catch (const ERateRequestError &error) {
-        std::cerr << "veredivo-rate: " << file << ": " << error.what() << "\n";
+        std::cerr << "veredivo-rate: " << options.File << ": " << error.what() << "\n";
     } catch (const ERequestMismatch &error) {
         std::cerr << "veredivo-rate: " << error.what() << "\n";
     } catch (const std::exception &error) {
