@@ -699,6 +699,7 @@ std::unique_ptr<TCustLOBInfo> TVereDivoCustDBO::ReadQuoteHeader()
     header->SetLocationStreet(TrimmedString(table, "Street"));
     header->SetLocationCity(TrimmedString(table, "City"));
     header->SetLocationState(TrimmedString(table, "State"));
+    header->SetState(header->LocationState());
     header->SetLocationZip(TrimmedString(table, "Zip"));
     header->SetDescription(TrimmedString(table, "Descript"));
     header->SetPolicyNumber(TrimmedString(table, "Policy_Num"));
@@ -706,13 +707,6 @@ std::unique_ptr<TCustLOBInfo> TVereDivoCustDBO::ReadQuoteHeader()
     header->SetEffectiveDate(ListedDate(table, "Effective"));
     header->SetExpirationDate(ListedDate(table, "Expiration"));
     return header;
-}
-
-void TVereDivoCustDBO::ReadQuoteState(TCustLOBInfo &header)
-{
-    // The quote's own state opens it again; quotes stored without it fall back to the state
-    // of the location.
-    header.SetState(LoadMiscValue(header.QuoteID(), mvQuoteState, 0, header.LocationState()));
 }
 
 std::vector<std::unique_ptr<TCustLOBInfo>> TVereDivoCustDBO::ListQuotes(int32_t customerNumber)
@@ -726,9 +720,6 @@ std::vector<std::unique_ptr<TCustLOBInfo>> TVereDivoCustDBO::ListQuotes(int32_t 
             quotes.back()->SetCustomerNumber(customerNumber);
         }
     }
-    for (const auto &header : quotes) {
-        ReadQuoteState(*header);
-    }
     return quotes;
 }
 
@@ -738,7 +729,9 @@ std::unique_ptr<TCustLOBInfo> TVereDivoCustDBO::LoadQuoteHeader(int32_t quoteID)
         return nullptr;
     }
     auto header = ReadQuoteHeader();
-    ReadQuoteState(*header);
+    // The quote's own state opens it again; quotes stored without it open with the state of
+    // their location, as the listing has it.
+    header->SetState(LoadMiscValue(quoteID, mvQuoteState, 0, header->LocationState()));
     return header;
 }
 

@@ -102,10 +102,12 @@ public:
     // The live customers, sorted by company (without regard to case; equal names in table
     // order). Empty for an empty customer table.
     std::vector<TCustomerListEntry> ListCustomers();
-    // The live quote headers of a customer, in the order of the customer's tag. Dates before
-    // 1900 are taken as two-digit years (see ListedDate).
+    // The live quote headers of a customer, in the order of the customer's tag, for showing:
+    // their state is the location's. Dates before 1900 are taken as two-digit years (see
+    // ListedDate).
     std::vector<std::unique_ptr<TCustLOBInfo>> ListQuotes(int32_t customerNumber);
-    // The live header of a quote, as the listing makes it; none when the quote is not stored.
+    // The live header of a quote as the listing makes it, with the state the quote was made
+    // for: the header to open a stored quote with. None when the quote is not stored.
     std::unique_ptr<TCustLOBInfo> LoadQuoteHeader(int32_t quoteID);
     // The quote's line in the listing: description, [location] and (policy dates).
     static std::string QuoteDisplayText(const TCustLOBInfo &header);
@@ -151,9 +153,8 @@ private:
                        TVereDivoClass &line);
     void LoadEntries(int32_t quoteID, const std::string &code, const std::string &subCode,
                      TMultiEntryVereDivoClass &line);
-    // The current header row as the listing shows it, and the state it opens with.
+    // The current header row as the listing shows it.
     std::unique_ptr<TCustLOBInfo> ReadQuoteHeader();
-    void ReadQuoteState(TCustLOBInfo &header);
     // Appends a blank row, raising ECBDBError when the table refuses it.
     void AppendRow(TCBTable &table);
     // Positions on the live row of the key, else on a marked one (recalled), else on a new

@@ -477,10 +477,13 @@ TEST_F(CustomerStore, TheListingSortsCustomersAndShowsEachQuoteWithItsPolicyDate
     EXPECT_EQ(quotes[0]->LineOfBusiness(), 1);
     EXPECT_EQ(TVereDivoCustDBO::QuoteDisplayText(*quotes[0]),
               "Main office [1 Main St Boston, MA 02134]  (07/01/2026 - 07/01/2027)");
-    // Stored without the quote's own state, the location's state opens it.
-    EXPECT_EQ(quotes[0]->State(), "MA");
+    // The header to open the quote with carries the quote's own state; stored without it,
+    // the location's.
+    EXPECT_EQ(store->LoadQuoteHeader(31)->State(), "MA");
     store->SaveMiscValue(31, mvQuoteState, 0, "NJ");
-    EXPECT_EQ(store->ListQuotes(2)[0]->State(), "NJ");
+    EXPECT_EQ(store->LoadQuoteHeader(31)->State(), "NJ");
+    EXPECT_EQ(store->LoadQuoteHeader(31)->Description(), "Main office");
+    EXPECT_EQ(store->LoadQuoteHeader(32), nullptr);
 }
 
 TEST_F(CustomerStore, ListedDatesBefore1900AreTwoDigitYearsAndBlankDatesStayBlank)
