@@ -11,6 +11,8 @@
 #include "core/States.h"
 #include "core/Text.h"
 #include "db/VereDivoDatabase.h"
+#include "rating/QuoteApplication.h"
+#include "storage/DatabaseCorrection.h"
 #include "storage/PlanStateTable.h"
 #include "storage/StateTable.h"
 #include "storage/VereDivoAppInfo.h"
@@ -92,6 +94,13 @@ TWC_MDI::TWC_MDI(std::vector<std::string> arguments, QWidget *parent)
     setWindowState(Qt::WindowMaximized);
 
     m_agencyProfile = std::make_unique<TAgencyProfile>(m_appInfo->ProgramSettingsFile());
+    // Quotes print the agency's address block from the profile as it is at that moment.
+    m_appInfo->SetAgencySource([this] {
+        const TAgencyInformation &agency = m_agencyProfile->Information();
+        return TAgencyAddress {agency.Name,  agency.Attn,  agency.Street,
+                               agency.City,  agency.State, agency.Zip,
+                               agency.Phone, agency.Fax,   agency.ProducerID};
+    });
     try {
         OpenData();
     } catch (const std::exception &error) {
@@ -453,6 +462,7 @@ QuoteWindow *TWC_MDI::NewQuote()
 {
     TAppInfo &log = *m_appInfo;
     log.LogLine("WCForm - New Quote Method");
+    RunDatabaseCorrection();
     log.LogLine("WCForm - NBrokerID Var = " + IntText(m_brokerNumber) + " (Check 1)");
     log.LogLine("WCForm - New Quote Method - LOB not Assigned");
     TNewQuoteRequest request;
@@ -576,6 +586,25 @@ void TWC_MDI::ShowAgencyProfile()
 {
     TfrmAgencyProfile window(*m_agencyProfile, m_profileLocked, this);
     window.exec();
+}
+
+void TWC_MDI::RunDatabaseCorrection()
+{
+    bool replaced = false;
+    try {
+        replaced = RunCustomerDatabaseCorrection(*m_appInfo, m_brokerNumber);
+    } catch (const std::exception &error) {
+        // The quote can still be worked; the correction runs again at the next new quote.
+        m_appInfo->LogLine(std::string("WCForm - Database Correction - ") + error.what());
+        return;
+    }
+    if (replaced) {
+        ShowInformation("In order to correct a problem in your Customer Database it was "
+                        "necessary to replace old customer quotes with empty data. Previously "
+                        "stored quotes will no longer be available for viewing.  Quotes saved "
+                        "beyond this point will NOT be adversly affected",
+                        "Database Correction");
+    }
 }
 
 void TWC_MDI::ShowNotAvailable(const std::string &what)

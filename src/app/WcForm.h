@@ -169,6 +169,8 @@ private:
     void mnuWebLinkClick();
     void mnuAboutClick();
 
+    // The one-time customer database correction of the New Quote procedure, with its message.
+    void RunDatabaseCorrection();
     // The table set; raises when the data could not be opened at start-up.
     TVereDivoDatabase &Database() const;
     // A command that needs a quote window: nothing without one, else the readiness check.

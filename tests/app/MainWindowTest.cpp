@@ -9,6 +9,9 @@
 #include "dbase/Table.h"
 #include "storage/StateTable.h"
 #include "storage/VereDivoAppInfo.h"
+#include "storage/VereDivoCustDBO.h"
+#include "storage/VereDivoQuoteDBInterface.h"
+#include "storage/records/QuoteInfo.h"
 #include "ui/PlaceholderQuoteWindow.h"
 #include "ui/QuoteWindow.h"
 
@@ -873,6 +876,39 @@ TEST_F(MainWindow, UpperCaseClassCodesRewritesEveryClassRow)
         lowerCase += phrase != UpperCase(phrase) ? 1 : 0;
     }
     EXPECT_EQ(lowerCase, 0);
+}
+
+TEST_F(MainWindow, TheOneTimeDatabaseCorrectionReplacesStoredQuotesAndTellsOnce)
+{
+    About(1, "MA");
+    {
+        // A stored customer and quote header from an earlier version.
+        TCBDatabase database;
+        TVereDivoCustDBO store(database, dir.File("program/Data/"));
+        TCustLOBInfo header;
+        header.SetCustomerNumber(1);
+        header.SetQuoteID(1);
+        header.SetDescription("Old quote");
+        store.SaveQuoteHeader(header);
+    }
+    dir.WriteFile("program/Data/Patch.ini", "[Patch1Required]\n1_MA=true\n");
+    const auto window = MakeWindow();
+    FakeQuote *quote = nullptr;
+    UseFakeQuotes(*window, quote);
+    ASSERT_NE(window->NewQuote(), nullptr);
+    ASSERT_EQ(prompter.Entries().size(), 1u);
+    EXPECT_EQ(prompter.Entries()[0].caption, "Database Correction");
+    EXPECT_EQ(prompter.Entries()[0].kind, Prompter::Kind::Information);
+    EXPECT_EQ(prompter.Entries()[0].text,
+              "In order to correct a problem in your Customer Database it was necessary to "
+              "replace old customer quotes with empty data. Previously stored quotes will no "
+              "longer be available for viewing.  Quotes saved beyond this point will NOT be "
+              "adversly affected");
+    EXPECT_TRUE(window->AppInfo().QuoteDB().CustDBO().QuoteHeaders().IsEmpty());
+
+    prompter.Clear();
+    ASSERT_NE(window->NewQuote(), nullptr);
+    EXPECT_THAT(prompter.Texts(), IsEmpty());
 }
 
 #include "MainWindowTest.moc"

@@ -5,6 +5,7 @@
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/Text.h"
+#include "storage/DatabaseCorrection.h"
 #include "storage/VereDivoCustDBO.h"
 #include "storage/VereDivoQuoteDBInterface.h"
 
@@ -246,4 +247,30 @@ TEST_F(StoredQuotes, AMissingCustomerTableIsReportedWhenSavingAndNothingIsCounte
     }
     EXPECT_FALSE(FileExists(Program("Data/datainfo.ini")));
     EXPECT_EQ(open->Quote->QuoteId, 0);
+}
+
+TEST_F(StoredQuotes, TheOneTimeCorrectionEmptiesTheStoreOnceForItsBrokerAndState)
+{
+    dir.WriteFile("program/Data/About.ini", "[Detail]\nActive_Broker=5\nActive_State=MA\n");
+    info = OpenProgram();
+    info->QuoteDB().SetCustomerDialog(&dialog);
+    ASSERT_TRUE(info->QuoteDB().SaveQuote(*RatedQuote("Acme Roofing")->Quote));
+
+    // Asked for another broker and state only: nothing happens.
+    dir.WriteFile("program/Data/Patch.ini", "[Patch1Required]\n1_MA=1\n5_NJ=1\n");
+    EXPECT_FALSE(RunCustomerDatabaseCorrection(*info, 5));
+    EXPECT_EQ(info->QuoteDB().CustDBO().ListCustomers().size(), 1u);
+    EXPECT_FALSE(FileExists(Program("Data/Patchcmp.ini")));
+
+    dir.WriteFile("program/Data/Patch.ini", "[Patch1Required]\n5_MA=1\n");
+    EXPECT_TRUE(RunCustomerDatabaseCorrection(*info, 5));
+    EXPECT_EQ(StoredRows(), 0);
+    EXPECT_TRUE(TIniFile(Program("Data/Patchcmp.ini")).ReadBool("Patch1Completed", "5_MA", false));
+
+    // Done once: later quotes stay.
+    ASSERT_TRUE(info->QuoteDB().SaveQuote(*RatedQuote("After Co")->Quote));
+    EXPECT_FALSE(RunCustomerDatabaseCorrection(*info, 5));
+    EXPECT_EQ(info->QuoteDB().CustDBO().ListCustomers().size(), 1u);
+    // The numbers go on: the replaced quotes' numbers are not given again.
+    EXPECT_EQ(info->QuoteDB().CustDBO().ListCustomers()[0].CustomerNumber, 2);
 }
