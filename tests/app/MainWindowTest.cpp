@@ -911,4 +911,26 @@ TEST_F(MainWindow, TheOneTimeDatabaseCorrectionReplacesStoredQuotesAndTellsOnce)
     EXPECT_THAT(prompter.Texts(), IsEmpty());
 }
 
+TEST_F(MainWindow, PackRemovesDeletedQuotesAndTheStoreWorksOnAfterwards)
+{
+    const auto window = MakeWindow();
+    TVereDivoCustDBO &store = window->AppInfo().QuoteDB().CustDBO();
+    for (const int32_t id : {1, 2, 3}) {
+        TCustLOBInfo header;
+        header.SetCustomerNumber(7);
+        header.SetQuoteID(id);
+        header.SetDescription("Quote " + std::to_string(id));
+        store.SaveQuoteHeader(header);
+        store.SavePlan(id, 1);
+    }
+    store.DeleteQuote(2);
+    prompter.QueueAnswer(Prompter::Answer::Yes);
+    window->mnuPack->trigger();
+    EXPECT_EQ(store.QuoteHeaders().RecordCount(), 2);
+    EXPECT_EQ(store.Plans().RecordCount(), 2);
+    ASSERT_EQ(store.ListQuotes(7).size(), 2u);
+    EXPECT_EQ(store.ListQuotes(7)[1]->QuoteID(), 3);
+    EXPECT_EQ(store.GetPlan(3, 0), 1);
+}
+
 #include "MainWindowTest.moc"

@@ -384,33 +384,6 @@ TEST_F(CustomerStore, AConstructionClassStoredWithoutItsSplitGoesToOneEntryWithA
     EXPECT_THAT(prompter.Texts(), IsEmpty());
 }
 
-TEST_F(CustomerStore, InputsPlansAndOtherValuesRoundTripAndDefaultWhenAbsent)
-{
-    store->SaveInput(5, 3, true, "");
-    store->SaveInput(5, 2, false, "1.05");
-    store->SaveInput(5, 2, false, "0.95");
-    std::string text;
-    bool checked = false;
-    ASSERT_TRUE(store->LoadInput(5, 2, text, checked));
-    EXPECT_EQ(text, "0.95");
-    EXPECT_FALSE(checked);
-    ASSERT_TRUE(store->LoadInput(5, 3, text, checked));
-    EXPECT_TRUE(checked);
-    EXPECT_FALSE(store->LoadInput(5, 4, text, checked));
-    EXPECT_FALSE(store->LoadInput(50, 2, text, checked));
-
-    store->SavePlan(5, 6);
-    EXPECT_EQ(store->GetPlan(5, 1), 6);
-    EXPECT_EQ(store->GetPlan(55, 1), 1);
-    store->SaveMiscValue(5, mvDownPayment, 0, " 25.00 ");
-    EXPECT_EQ(store->LoadMiscValue(5, mvDownPayment, 0, "30.00"), "25.00");
-    EXPECT_EQ(store->LoadMiscValue(5, mvDownPayment, 1, "30.00"), "30.00");
-    store->DeleteQuote(5);
-    EXPECT_EQ(store->LoadMiscValue(5, mvDownPayment, 0, "30.00"), "30.00");
-    EXPECT_EQ(store->GetPlan(5, 1), 1);
-    EXPECT_FALSE(store->LoadInput(5, 2, text, checked));
-}
-
 TEST_F(CustomerStore, ADeletedQuoteSavedAgainFromItsOpenWindowComesBack)
 {
     SaveWholeQuote(2, 10);
@@ -425,17 +398,9 @@ TEST_F(CustomerStore, ADeletedQuoteSavedAgainFromItsOpenWindowComesBack)
     EXPECT_EQ(store->Plans().RecordCount(), 1);
 }
 
-TEST_F(CustomerStore, AQuoteGivenToAnotherCustomerIsListedUnderThatOneOnly)
+TEST_F(CustomerStore, AQuoteHasOneHeaderWhateverItsIDAndCustomer)
 {
-    SaveWholeQuote(2, 10);
-    store->SaveQuoteHeader(Header(3, 10));
-    EXPECT_THAT(store->ListQuotes(2), IsEmpty());
-    ASSERT_EQ(store->ListQuotes(3).size(), 1u);
-    EXPECT_EQ(store->ListQuotes(3)[0]->QuoteID(), 10);
-}
-
-TEST_F(CustomerStore, QuoteIDsBeyondTheSixCharactersOfTheHeaderTagStayApart)
-{
+    // The header tag keeps only 6 characters of the quote ID.
     store->SaveQuoteHeader(Header(2, 1234567));
     store->SaveQuoteHeader(Header(2, 1234568));
     store->SaveQuoteHeader(Header(2, 1234567));
@@ -443,6 +408,13 @@ TEST_F(CustomerStore, QuoteIDsBeyondTheSixCharactersOfTheHeaderTagStayApart)
     EXPECT_TRUE(store->FindQuoteHeader(2, 1234568));
     EXPECT_EQ(Trim(store->QuoteHeaders().GetString("Quote_ID")), "1234568");
     EXPECT_FALSE(store->FindQuoteHeader(2, 1234569));
+
+    // Given to another customer, the quote is listed under that one only.
+    store->SaveQuoteHeader(Header(3, 1234567));
+    ASSERT_EQ(store->ListQuotes(2).size(), 1u);
+    EXPECT_EQ(store->ListQuotes(2)[0]->QuoteID(), 1234568);
+    ASSERT_EQ(store->ListQuotes(3).size(), 1u);
+    EXPECT_EQ(store->ListQuotes(3)[0]->QuoteID(), 1234567);
 }
 
 TEST_F(CustomerStore, TheListingSortsCustomersAndShowsEachQuoteWithItsPolicyDates)
