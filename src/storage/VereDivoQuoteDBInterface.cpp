@@ -61,14 +61,14 @@ bool TVereDivoQuoteDBInterface::SaveQuote(TVereDivoQuote &quote)
     store.SavePlan(id, quote.PlanId);
     if (const TControlInterface *controls = quote.Controls()) {
         for (const auto &control : controls->Controls()) {
-            const TControlSpec &spec = control->Spec();
-            if (spec.Data_Field <= 0 || !spec.Active) {
+            const TControlSpec &input = control->Spec();
+            if (input.Data_Field <= 0 || !input.Active) {
                 continue;
             }
             if (control->IsCheckBox()) {
-                store.SaveInput(id, spec.Data_Field, control->Checked(), "");
+                store.SaveInput(id, input.Data_Field, control->Checked(), "");
             } else {
-                store.SaveInput(id, spec.Data_Field, false, control->Text());
+                store.SaveInput(id, input.Data_Field, false, control->Text());
             }
         }
     }
@@ -90,13 +90,13 @@ void TVereDivoQuoteDBInterface::LoadQuote(TVereDivoQuote &quote)
         // By position: a control's handlers run while it is set and may change the set.
         for (size_t i = 0; i < controls->Controls().size(); ++i) {
             TRatingControl &control = *controls->Controls()[i];
-            const TControlSpec &spec = control.Spec();
-            if (spec.Data_Field <= 0 || !spec.Active || !spec.Visible) {
+            const TControlSpec &input = control.Spec();
+            if (input.Data_Field <= 0 || !input.Active || !input.Visible) {
                 continue;
             }
             std::string text;
             bool checked = false;
-            if (!store.LoadInput(id, spec.Data_Field, text, checked)) {
+            if (!store.LoadInput(id, input.Data_Field, text, checked)) {
                 continue;
             }
             // A limits entry the lists no longer offer.
