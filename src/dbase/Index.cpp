@@ -147,17 +147,6 @@ int Tag::ComparePrefix(const char *entryKey, const char *probe, size_t length) c
 // ---------------------------------------------------------------------------------------------
 // TagCursor
 
-namespace {
-
-struct NodeView
-{
-    const char *data;
-    uint32_t count;
-    bool branch;
-};
-
-} // namespace
-
 uint32_t TagCursor::Record() const
 {
     const Level &leaf = m_path.back();
@@ -172,29 +161,30 @@ const char *TagCursor::Key() const
     return node + 8 + static_cast<size_t>(leaf.index) * m_tag->m_itemLength + 4;
 }
 
-namespace {
-
-// A node's key count and kind; a count above the maximum marks the node as corrupt. A branch has
-// a child pointer after its last key, a leaf zero there. Some writers fill branches up to the
-// maximum; a full node is taken for a branch only when every pointer in it names a page.
-NodeView ViewNode(const char *data, size_t blockSize, size_t itemLength, size_t maxKeys,
-                  uint32_t pageLimit)
+// A count above the maximum marks the node as corrupt. A branch has a child pointer after its last
+// key, a leaf zero there. Some writers fill branches up to the maximum; a full node is taken for a
+// branch only when every pointer in it names a page.
+IndexFile::NodeView IndexFile::CheckedNode(const Tag &tag, uint32_t page, size_t depth)
 {
-    const uint32_t count = ReadU32(data);
-    NodeView view {data, count, false};
-    if (count > maxKeys) {
-        return {data, UINT32_MAX, false};
+    if (depth >= kMaxDepth) {
+        Corrupt(tag, "its tree is deeper than 32 levels (its pointers loop)");
     }
+    const char *data = Read(page);
+    const uint32_t count = ReadU32(data);
+    if (count > tag.m_maxKeys) {
+        Corrupt(tag,
+                "the node at page " + std::to_string(page) + " holds more keys than a node can");
+    }
+    NodeView view {data, count, false};
+    const size_t itemLength = tag.m_itemLength;
     const size_t slot = 8 + static_cast<size_t>(count) * itemLength;
-    view.branch = slot + 4 <= blockSize && ReadU32(data + slot) != 0;
-    for (uint32_t i = 0; view.branch && count == maxKeys && i <= count; ++i) {
-        const uint32_t page = ReadU32(data + 8 + static_cast<size_t>(i) * itemLength);
-        view.branch = page >= kFirstBlockPage && page < pageLimit;
+    view.branch = slot + 4 <= m_blockSize && ReadU32(data + slot) != 0;
+    for (uint32_t i = 0; view.branch && count == tag.m_maxKeys && i <= count; ++i) {
+        const uint32_t child = ReadU32(data + 8 + static_cast<size_t>(i) * itemLength);
+        view.branch = child >= kFirstBlockPage && child < m_pageLimit;
     }
     return view;
 }
-
-} // namespace
 
 void TagCursor::Visit()
 {
@@ -213,16 +203,7 @@ void TagCursor::Descend(Aim aim, const char *probe, size_t length)
     m_leavesVisited = 0;
     uint32_t page = tag.m_root;
     for (;;) {
-        if (m_path.size() >= kMaxDepth) {
-            file.Corrupt(tag, "its tree is deeper than 32 levels (its pointers loop)");
-        }
-        const NodeView node =
-            ViewNode(file.Read(page), file.m_blockSize, L, tag.m_maxKeys, file.m_pageLimit);
-        if (node.count == UINT32_MAX) {
-            file.Corrupt(tag,
-                         "the node at page " + std::to_string(page) +
-                             " holds more keys than a node can");
-        }
+        const IndexFile::NodeView node = file.CheckedNode(tag, page, m_path.size());
         const char *keys = node.data + 8 + 4;
         uint32_t lo = 0;
         uint32_t hi = node.count;
@@ -287,13 +268,7 @@ bool TagCursor::NextLeaf()
     m_path.pop_back();
     while (!m_path.empty()) {
         Level &top = m_path.back();
-        const NodeView parent =
-            ViewNode(file.Read(top.page), file.m_blockSize, L, tag.m_maxKeys, file.m_pageLimit);
-        if (parent.count == UINT32_MAX) {
-            file.Corrupt(tag,
-                         "the node at page " + std::to_string(top.page) +
-                             " holds more keys than a node can");
-        }
+        const IndexFile::NodeView parent = file.CheckedNode(tag, top.page, m_path.size() - 1);
         if (top.index >= parent.count) {
             m_path.pop_back();
             continue;
@@ -301,16 +276,7 @@ bool TagCursor::NextLeaf()
         ++top.index;
         uint32_t page = ReadU32(parent.data + 8 + static_cast<size_t>(top.index) * L);
         for (;;) {
-            if (m_path.size() >= kMaxDepth) {
-                file.Corrupt(tag, "its tree is deeper than 32 levels (its pointers loop)");
-            }
-            const NodeView node =
-                ViewNode(file.Read(page), file.m_blockSize, L, tag.m_maxKeys, file.m_pageLimit);
-            if (node.count == UINT32_MAX) {
-                file.Corrupt(tag,
-                             "the node at page " + std::to_string(page) +
-                                 " holds more keys than a node can");
-            }
+            const IndexFile::NodeView node = file.CheckedNode(tag, page, m_path.size());
             m_path.push_back({page, 0});
             if (node.branch) {
                 page = ReadU32(node.data + 8);
@@ -343,16 +309,7 @@ bool TagCursor::PrevLeaf()
         const char *parent = file.Read(top.page);
         uint32_t page = ReadU32(parent + 8 + static_cast<size_t>(top.index) * L);
         for (;;) {
-            if (m_path.size() >= kMaxDepth) {
-                file.Corrupt(tag, "its tree is deeper than 32 levels (its pointers loop)");
-            }
-            const NodeView node =
-                ViewNode(file.Read(page), file.m_blockSize, L, tag.m_maxKeys, file.m_pageLimit);
-            if (node.count == UINT32_MAX) {
-                file.Corrupt(tag,
-                             "the node at page " + std::to_string(page) +
-                                 " holds more keys than a node can");
-            }
+            const IndexFile::NodeView node = file.CheckedNode(tag, page, m_path.size());
             if (node.branch) {
                 m_path.push_back({page, node.count});
                 page = ReadU32(node.data + 8 + static_cast<size_t>(node.count) * L);
@@ -377,16 +334,7 @@ std::vector<TagCursor::Level> TagCursor::LandingPath(const char *key)
     std::vector<Level> path;
     uint32_t page = tag.m_root;
     for (;;) {
-        if (path.size() >= kMaxDepth) {
-            file.Corrupt(tag, "its tree is deeper than 32 levels (its pointers loop)");
-        }
-        const NodeView node =
-            ViewNode(file.Read(page), file.m_blockSize, L, tag.m_maxKeys, file.m_pageLimit);
-        if (node.count == UINT32_MAX) {
-            file.Corrupt(tag,
-                         "the node at page " + std::to_string(page) +
-                             " holds more keys than a node can");
-        }
+        const IndexFile::NodeView node = file.CheckedNode(tag, page, path.size());
         uint32_t lo = 0;
         uint32_t hi = node.count;
         while (lo < hi) {
@@ -808,15 +756,7 @@ bool IndexFile::Insert(Tag &tag, const char *key, uint32_t recno)
         const size_t L = tag.m_itemLength;
         uint32_t page = tag.m_root;
         for (;;) {
-            if (path.size() >= kMaxDepth) {
-                Corrupt(tag, "its tree is deeper than 32 levels (its pointers loop)");
-            }
-            const NodeView node = ViewNode(Read(page), m_blockSize, L, tag.m_maxKeys, m_pageLimit);
-            if (node.count == UINT32_MAX) {
-                Corrupt(tag,
-                        "the node at page " + std::to_string(page) +
-                            " holds more keys than a node can");
-            }
+            const IndexFile::NodeView node = CheckedNode(tag, page, path.size());
             path.push_back({page, node.count});
             if (!node.branch) {
                 break;

@@ -203,8 +203,19 @@ private:
         bool fresh = false; // allocated, never written
     };
 
+    // A node's key count and kind, as CheckedNode reads them.
+    struct NodeView
+    {
+        const char *data;
+        uint32_t count;
+        bool branch;
+    };
+
     [[noreturn]] void Corrupt(const Tag &tag, const std::string &what) const;
     const char *Read(uint32_t page);
+    // The node at `page` on a path `depth` levels below the root; raises IndexCorrupt for a path
+    // too deep to be a tree (pointers that loop) or a node holding more keys than it can.
+    NodeView CheckedNode(const Tag &tag, uint32_t page, size_t depth);
     char *Modify(uint32_t page);
     uint32_t Allocate();
     void ReadTagHeader(Tag &tag);

@@ -391,29 +391,15 @@ void Table::LoadFromCursor()
 
 void Table::Top()
 {
-    Commit();
-    RefreshIfStale();
-    RefreshCount();
-    m_bof = false;
-    if (m_selected != nullptr) {
-        m_cursor.emplace(*m_selected);
-        m_cursorTag = m_selected;
-        m_cursor->First();
-        LoadFromCursor();
-    } else if (m_header.recordCount == 0) {
-        SetEnd();
-    } else {
-        ReadRecord(1);
-    }
-    if (m_eof) {
-        m_bof = true;
-    }
-    if (m_index) {
-        m_index->TrimCache();
-    }
+    GoToEnd(true);
 }
 
 void Table::Bottom()
+{
+    GoToEnd(false);
+}
+
+void Table::GoToEnd(bool first)
 {
     Commit();
     RefreshIfStale();
@@ -422,12 +408,16 @@ void Table::Bottom()
     if (m_selected != nullptr) {
         m_cursor.emplace(*m_selected);
         m_cursorTag = m_selected;
-        m_cursor->Last();
+        if (first) {
+            m_cursor->First();
+        } else {
+            m_cursor->Last();
+        }
         LoadFromCursor();
     } else if (m_header.recordCount == 0) {
         SetEnd();
     } else {
-        ReadRecord(m_header.recordCount);
+        ReadRecord(first ? 1 : m_header.recordCount);
     }
     if (m_eof) {
         m_bof = true;

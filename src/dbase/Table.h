@@ -132,6 +132,8 @@ public:
     std::vector<std::string> Check();
 
 private:
+    // Top (first) or Bottom: the first or last record in the selected order.
+    void GoToEnd(bool first);
     class WriteGuard;
     friend class WriteGuard;
 
