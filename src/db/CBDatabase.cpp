@@ -21,11 +21,6 @@ std::string FileWithoutExtension(const std::string &name)
 }
 
 // The file as named, or its spelling in another case.
-std::string ExistingFile(const std::string &path)
-{
-    return ResolveFileName(path);
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -61,7 +56,7 @@ void TCBTable::Open()
             dbase::Raise(&m_database.Handle(), dbase::Failure::FileName,
                          "table names longer than 256 characters are not supported");
         }
-        m_handle = dbase::Table::Open(m_database.Handle(), ExistingFile(name));
+        m_handle = dbase::Table::Open(m_database.Handle(), ResolveFileName(name));
     } catch (const dbase::Error &error) {
         throw ECBDBError("Error opening table " + m_folder + m_tableName +
                              " - error code: " + std::to_string(m_database.ErrorCode()),
@@ -435,7 +430,8 @@ void TCBTable::ResetIndex()
     if (wasActive) {
         Close();
     }
-    const std::string index = ExistingFile(m_folder + FileWithoutExtension(m_tableName) + ".mdx");
+    const std::string index =
+        ResolveFileName(m_folder + FileWithoutExtension(m_tableName) + ".mdx");
     if (FileExists(index)) {
         std::error_code ignored;
         std::filesystem::remove(index, ignored);
@@ -516,7 +512,7 @@ void TCBDatabase::Initialize()
 TCBTable &TCBDatabase::AddTable(const std::string &tableName, const std::string &folder, bool open,
                                 int32_t *tableID)
 {
-    if (!FileExists(ExistingFile(folder + tableName))) {
+    if (!FileExists(ResolveFileName(folder + tableName))) {
         throw ECBDBError("Cannot add table to database that does not exist\r\nTable, " + folder +
                          tableName + ", not found.");
     }
@@ -576,7 +572,7 @@ void TCBDatabase::PackAll()
 {
     for (const auto &holder : m_tables) {
         TCBTable &table = holder->Table();
-        if (!FileExists(ExistingFile(table.Folder() + table.TableName()))) {
+        if (!FileExists(ResolveFileName(table.Folder() + table.TableName()))) {
             continue;
         }
         const bool opened = !table.Active();
@@ -605,21 +601,25 @@ void TCBDatabase::CopyTablesTo(const std::string &destination)
         if (table.Active()) {
             table.Flush();
         }
-        const std::string base = FileWithoutExtension(table.TableName());
-        for (const char *extension : {".dbf", ".mdx", ".dbt"}) {
-            const std::string source = ExistingFile(table.Folder() + base + extension);
-            if (!FileExists(source)) {
-                continue;
-            }
-            // The copy keeps the name's spelling, so the table opens there as it does here.
-            const std::string target = destination + ExtractFileName(source);
-            std::error_code error;
-            std::filesystem::copy_file(source, target,
-                                       std::filesystem::copy_options::overwrite_existing, error);
-            if (error) {
-                throw ECBDBError("Cannot copy " + source + " to " + target + ": " +
-                                 error.message());
-            }
+        CopyTableFiles(table.Folder(), FileWithoutExtension(table.TableName()), destination);
+    }
+}
+
+void CopyTableFiles(const std::string &folder, const std::string &baseName,
+                    const std::string &destination)
+{
+    for (const char *extension : {".dbf", ".mdx", ".dbt"}) {
+        const std::string source = ResolveFileName(folder + baseName + extension);
+        if (!FileExists(source)) {
+            continue;
+        }
+        // The copy keeps the name's spelling, so the table opens there as it does here.
+        const std::string target = destination + ExtractFileName(source);
+        std::error_code error;
+        std::filesystem::copy_file(source, target,
+                                   std::filesystem::copy_options::overwrite_existing, error);
+        if (error) {
+            throw ECBDBError("Cannot copy " + source + " to " + target + ": " + error.message());
         }
     }
 }

@@ -185,3 +185,7 @@ TCBDatabase &DefaultDatabase();
 void FixRecordCounts(const std::string &folder);
 // Packs every DBF in the folder through the database (register, pack, close, remove).
 void PackFolder(const std::string &folder, TCBDatabase &database);
+// Copies folder + baseName with each of ".dbf", ".mdx", ".dbt" that exists (found without regard
+// to case) into destination, replacing what is there; raises ECBDBError when a copy fails.
+void CopyTableFiles(const std::string &folder, const std::string &baseName,
+                    const std::string &destination);

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 
 namespace {
 
@@ -757,19 +756,6 @@ void TVereDivoCustDBO::CopyCustomerTablesTo(const std::string &folder)
     }
     m_written.clear();
     for (const std::string &name : TableNames()) {
-        for (const char *extension : {".dbf", ".mdx", ".dbt"}) {
-            const std::string source = ResolveFileName(m_quoteFolder + name + extension);
-            if (!FileExists(source)) {
-                continue;
-            }
-            const std::string target = destination + ExtractFileName(source);
-            std::error_code error;
-            std::filesystem::copy_file(source, target,
-                                       std::filesystem::copy_options::overwrite_existing, error);
-            if (error) {
-                throw ECBDBError("Cannot copy " + source + " to " + target + ": " +
-                                 error.message());
-            }
-        }
+        CopyTableFiles(m_quoteFolder, name, destination);
     }
 }
