@@ -19,7 +19,7 @@ TfrmPlaceholderQuote::TfrmPlaceholderQuote(std::string stateAbbreviation,
     lblNoRating->setText(
         QStringLiteral("%1 quote\n\nThis quote has no rating yet. This version of the program "
                        "does not calculate premiums: classes, rating inputs, saving and printing "
-                       "arrive with the rating engine.")
+                       "arrive with the quote window.")
             .arg(ToQString(stateName)));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblNoRating);

@@ -8,7 +8,7 @@
 
 class QLabel;
 
-// The quote window of a new quote while the program has no rating engine: it names the state
+// The quote window of a new quote until the quote detail window is built: it names the state
 // and says plainly that nothing is rated. It offers no command and has nothing to save.
 class TfrmPlaceholderQuote final : public QWidget, public QuoteWindow
 {
