@@ -9,7 +9,7 @@ packages=(
     qt6-webengine-dev-tools libgl-dev
     libpugixml-dev libsimpleini-dev libzip-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev libsqlite3-dev
-    poppler-utils xvfb xauth
+    poppler-utils xvfb xauth fonts-liberation2
     python3 python3-dbfread libdbd-xbase-perl
 )
 
