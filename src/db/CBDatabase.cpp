@@ -1,5 +1,6 @@
 #include "db/CBDatabase.h"
 
+#include "core/AppInfo.h"
 #include "core/Paths.h"
 #include "core/Text.h"
 
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
 namespace {
 
@@ -20,7 +22,12 @@ std::string FileWithoutExtension(const std::string &name)
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// The file as named, or its spelling in another case.
+void LogCloseFailure(const TCBTable &table, const std::exception &error)
+{
+    AppLogLine("CBDatabase - Close Table - " + table.Folder() + table.TableName() + " - " +
+               error.what());
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -477,8 +484,9 @@ TTableHolder::~TTableHolder()
 {
     try {
         m_table->Close();
-    } catch (const ECBDBError &) {
+    } catch (const std::exception &error) {
         // Nothing can be told from a destructor; what was written stays written.
+        LogCloseFailure(*m_table, error);
     }
 }
 
@@ -667,16 +675,58 @@ void FixRecordCounts(const std::string &folder)
 void PackFolder(const std::string &folder, TCBDatabase &database)
 {
     for (const std::string &name : FilesWithExtension(folder, ".DBF")) {
-        int32_t tableID = 0;
-        TCBTable &table = database.AddTable(name, folder, false, &tableID);
+        TTableRegistration table(database, name, folder, true);
+        table->Pack();
+        table->Close();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTableRegistration
+
+TTableRegistration::TTableRegistration(TCBDatabase &database, const std::string &tableName,
+                                       const std::string &folder, bool open)
+    : m_database(&database)
+{
+    m_table = &database.AddTable(tableName, folder, false, &m_tableID);
+    if (open) {
         try {
-            table.Open();
-            table.Pack();
-            table.Close();
+            m_table->Open();
         } catch (...) {
-            database.RemoveTable(tableID);
+            Release();
             throw;
         }
-        database.RemoveTable(tableID);
     }
+}
+
+TTableRegistration::TTableRegistration(TTableRegistration &&other) noexcept
+    : m_database(std::exchange(other.m_database, nullptr)),
+      m_table(std::exchange(other.m_table, nullptr)),
+      m_tableID(std::exchange(other.m_tableID, 0))
+{ }
+
+TTableRegistration &TTableRegistration::operator=(TTableRegistration &&other) noexcept
+{
+    if (this != &other) {
+        Release();
+        m_database = std::exchange(other.m_database, nullptr);
+        m_table = std::exchange(other.m_table, nullptr);
+        m_tableID = std::exchange(other.m_tableID, 0);
+    }
+    return *this;
+}
+
+void TTableRegistration::Release() noexcept
+{
+    if (m_table == nullptr) {
+        return;
+    }
+    TCBTable &table = *std::exchange(m_table, nullptr);
+    try {
+        table.Close();
+    } catch (const std::exception &error) {
+        LogCloseFailure(table, error);
+    }
+    // Closed (or given up): removing the holder cannot fail any more.
+    m_database->RemoveTable(std::exchange(m_tableID, 0));
 }

@@ -179,6 +179,39 @@ private:
     std::vector<std::unique_ptr<TTableHolder>> m_tables; // in TableID order
 };
 
+// One table registered in a database for as long as the handle lives: the way to register a
+// table that is taken out again (a rate book's tables, the customer store's). Ending the
+// registration never throws, since it runs in destructors: a table that fails to close (its
+// pending writes lost, the file gone) is logged and the program goes on.
+class TTableRegistration
+{
+public:
+    TTableRegistration() = default;
+    // Registers folder + tableName and opens it when asked; raises ECBDBError as AddTable and
+    // Open do, leaving nothing registered.
+    TTableRegistration(TCBDatabase &database, const std::string &tableName,
+                       const std::string &folder, bool open);
+    ~TTableRegistration() { Release(); }
+    TTableRegistration(TTableRegistration &&other) noexcept;
+    TTableRegistration &operator=(TTableRegistration &&other) noexcept;
+    TTableRegistration(const TTableRegistration &) = delete;
+    TTableRegistration &operator=(const TTableRegistration &) = delete;
+
+    explicit operator bool() const { return m_table != nullptr; }
+    // The registered table; the handle must hold one.
+    TCBTable &Table() const { return *m_table; }
+    TCBTable *operator->() const { return m_table; }
+    int32_t TableID() const { return m_tableID; }
+
+    // Takes the table out of the database now (nothing when none is held).
+    void Release() noexcept;
+
+private:
+    TCBDatabase *m_database = nullptr;
+    TCBTable *m_table = nullptr;
+    int32_t m_tableID = 0;
+};
+
 // The process-wide database, created on first use and freed at program end.
 TCBDatabase &DefaultDatabase();
 // Rewrites the record count of every DBF in the folder whose header disagrees with its size.

@@ -49,13 +49,8 @@ TVereDivoRateBook::TVereDivoRateBook(uint8_t lineOfBusiness, std::string dataFol
 }
 
 // Every quote makes a rate book; leaving its tables registered would pile up open files for
-// as long as the program runs.
-TVereDivoRateBook::~TVereDivoRateBook()
-{
-    for (const int32_t id : m_tableIds) {
-        Database.RemoveTable(id);
-    }
-}
+// as long as the program runs. The registrations take them out.
+TVereDivoRateBook::~TVereDivoRateBook() = default;
 
 bool TVereDivoRateBook::OpenTables()
 {
@@ -63,20 +58,12 @@ bool TVereDivoRateBook::OpenTables()
         return true;
     }
     for (size_t i = 0; i < rtCount; ++i) {
-        if (m_tables[i] != nullptr) {
+        if (m_tables[i]) {
             continue;
         }
-        int32_t id = 0;
         try {
-            m_tables[i] = &Database.AddTable(kTableFiles[i], DataFolder, false, &id);
-            m_tableIds.push_back(id);
-            m_tables[i]->Open();
+            m_tables[i] = TTableRegistration(Database, kTableFiles[i], DataFolder, true);
         } catch (const ECBDBError &) {
-            if (id != 0) {
-                Database.RemoveTable(id);
-                m_tableIds.pop_back();
-            }
-            m_tables[i] = nullptr;
             return false;
         }
     }
@@ -91,12 +78,12 @@ const char *TVereDivoRateBook::TableFileName(TRateTable table)
 
 TCBTable &TVereDivoRateBook::RateTable(TRateTable table) const
 {
-    TCBTable *found = m_tables.at(table);
-    if (found == nullptr) {
+    const TTableRegistration &found = m_tables.at(table);
+    if (!found) {
         throw ECBDBError(std::string("The rate table ") + kTableFiles.at(table) +
                          " could not be opened in " + DataFolder + ".");
     }
-    return *found;
+    return found.Table();
 }
 
 void TVereDivoRateBook::LoadPlanProfile(int32_t brokerId, int32_t stateId,

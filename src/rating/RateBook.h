@@ -4,6 +4,7 @@
 // written as decimal text padded with blanks to its width), seeks it on a named tag and reads
 // the matching rows. Rows marked deleted are passed over.
 
+#include "db/CBDatabase.h"
 #include "rating/DocumentList.h"
 #include "rating/DownPayment.h"
 #include "rating/FinanceAgreement.h"
@@ -17,7 +18,6 @@
 #include <string>
 #include <vector>
 
-class TCBTable;
 class TVereDivoDatabase;
 
 using TClassLineList = std::vector<std::unique_ptr<TVereDivoClass>>;
@@ -61,7 +61,8 @@ public:
     // Registers and opens the twelve tables (see OpenTables).
     TVereDivoRateBook(uint8_t lineOfBusiness, std::string dataFolder, std::string programFolder,
                       TVereDivoDatabase &database);
-    // Takes the tables it registered out of the database again.
+    // Takes the tables it registered out of the database again; a table that fails to close
+    // is logged, never thrown from here.
     ~TVereDivoRateBook() override;
 
     // Registers the tables in order; the first that cannot be opened ends the registration
@@ -116,8 +117,7 @@ public:
     void LoadUserClasses(TClassLineList &classBook);
 
 private:
-    std::array<TCBTable *, rtCount> m_tables {};
-    std::vector<int32_t> m_tableIds;
+    std::array<TTableRegistration, rtCount> m_tables;
     bool m_tablesOpen = false;
 };
 

@@ -72,28 +72,20 @@ const std::vector<std::string> &TVereDivoCustDBO::TableNames()
 TVereDivoCustDBO::TVereDivoCustDBO(TCBDatabase &database, const std::string &quoteFolder)
     : m_database(database), m_quoteFolder(IncludeTrailingSlash(quoteFolder))
 {
+    // A missing table ends the construction; the registrations made before it go with it.
     const auto add = [this](const char *name) {
-        int32_t id = 0;
-        TCBTable *table = &m_database.AddTable(name, m_quoteFolder, false, &id);
-        m_tableIDs.push_back(id);
-        table->Open();
-        return table;
+        m_registrations.emplace_back(m_database, name, m_quoteFolder, true);
+        return &m_registrations.back().Table();
     };
-    try {
-        m_customers = add("CUSTGNRL.DBF");
-        m_inputs = add("CUSTWCUI.DBF");
-        m_classes = add("CUSTWCCL.DBF");
-        m_entries = add("CUSTMPR.DBF");
-        m_deviations = add("CUSTDEVS.DBF");
-        m_headers = add("CUST_LOB.DBF");
-        m_plans = add("CUSTPLAN.DBF");
-        m_misc = add("CUSTMISC.DBF");
-    } catch (...) {
-        for (const int32_t id : m_tableIDs) {
-            m_database.RemoveTable(id);
-        }
-        throw;
-    }
+    m_registrations.reserve(TableNames().size());
+    m_customers = add("CUSTGNRL.DBF");
+    m_inputs = add("CUSTWCUI.DBF");
+    m_classes = add("CUSTWCCL.DBF");
+    m_entries = add("CUSTMPR.DBF");
+    m_deviations = add("CUSTDEVS.DBF");
+    m_headers = add("CUST_LOB.DBF");
+    m_plans = add("CUSTPLAN.DBF");
+    m_misc = add("CUSTMISC.DBF");
 }
 
 TVereDivoCustDBO::~TVereDivoCustDBO()
@@ -102,13 +94,6 @@ TVereDivoCustDBO::~TVereDivoCustDBO()
         FlushWritten();
     } catch (const ECBDBError &) {
         // Closing the tables below still writes what is pending.
-    }
-    for (const int32_t id : m_tableIDs) {
-        try {
-            m_database.RemoveTable(id);
-        } catch (const ECBDBError &) {
-            // Nothing can be told from a destructor.
-        }
     }
 }
 

@@ -6,14 +6,13 @@
 // them.
 
 #include "core/Dates.h"
+#include "db/CBDatabase.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-class TCBDatabase;
-class TCBTable;
 class TCustInfo;
 class TCustLOBInfo;
 class TMultiEntryVereDivoClass;
@@ -39,7 +38,8 @@ public:
     // raises ECBDBError ("Cannot add table to database that does not exist...") and leaves
     // none of them registered.
     TVereDivoCustDBO(TCBDatabase &database, const std::string &quoteFolder);
-    // Takes the tables out of the database again.
+    // Makes what was written durable and takes the tables out of the database again; a table
+    // that fails to close is logged.
     ~TVereDivoCustDBO();
     TVereDivoCustDBO(const TVereDivoCustDBO &) = delete;
     TVereDivoCustDBO &operator=(const TVereDivoCustDBO &) = delete;
@@ -169,7 +169,8 @@ private:
 
     TCBDatabase &m_database;
     std::string m_quoteFolder;
-    std::vector<int32_t> m_tableIDs;
+    // The eight tables below, registered for as long as the store lives.
+    std::vector<TTableRegistration> m_registrations;
     TCBTable *m_customers = nullptr;
     TCBTable *m_inputs = nullptr;
     TCBTable *m_classes = nullptr;

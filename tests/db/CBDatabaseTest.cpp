@@ -4,15 +4,19 @@
 #include "db/CBDatabase.h"
 #include "db/VereDivoDatabase.h"
 
+#include "support/ScopedEnv.h"
 #include "support/ScratchFolder.h"
 
+#include "core/AppInfo.h"
 #include "core/Paths.h"
+#include "core/Text.h"
 
 #include "dbase/Bytes.h"
 #include "dbase/Table.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -261,6 +265,50 @@ TEST_F(Layer, TableNumbersAreNeverReused)
     EXPECT_TRUE(database.FindTable(4)->Table().Active());
     EXPECT_EQ(&database.FindTable(4)->Table().Database(), &database);
     EXPECT_EQ(&database.FindTable(4)->Table().Holder(), database.FindTable(4));
+}
+
+TEST_F(Layer, ARegistrationTakesItsTableOutAndAMissingTableLeavesNothingRegistered)
+{
+    int32_t id = 0;
+    {
+        TTableRegistration plan(database, "WCPLAN.DBF", folder.Path(), true);
+        ASSERT_TRUE(plan);
+        id = plan.TableID();
+        EXPECT_TRUE(plan->Active());
+        EXPECT_EQ(&database.FindTable(id)->Table(), &plan.Table());
+        TTableRegistration moved = std::move(plan);
+        EXPECT_FALSE(plan);
+        EXPECT_EQ(moved.TableID(), id);
+    }
+    EXPECT_EQ(database.FindTable(id), nullptr);
+    EXPECT_THROW(TTableRegistration(database, "NONE.DBF", folder.Path(), true), ECBDBError);
+    std::filesystem::resize_file(folder.File("WCPLAN.DBF"), 10); // no header to open
+    EXPECT_THROW(TTableRegistration(database, "WCPLAN.DBF", folder.Path(), true), ECBDBError);
+    EXPECT_EQ(database.FindTable(id + 1), nullptr);
+}
+
+TEST_F(Layer, ATableWhoseFileHasGoneIsLoggedWhenItsRegistrationEnds)
+{
+    ScopedEnv state("XDG_STATE_HOME", folder.File("state"));
+    TAppInfo info;
+    info.StartLog();
+    {
+        TTableRegistration plan(database, "WCPLAN.DBF", folder.Path(), true);
+        plan->First();
+        plan->SetString("Name", "pending"); // written when the table closes
+        std::filesystem::resize_file(folder.File("WCPLAN.DBF"), 0);
+    }
+    const auto &lines = info.LoggedLines();
+    const auto logged = std::find_if(lines.begin(), lines.end(), [](const std::string &line) {
+        return line.starts_with("CBDatabase - Close Table - ") &&
+            line.find("WCPLAN.DBF") != std::string::npos;
+    });
+    EXPECT_NE(logged, lines.end());
+    // The program carries on: the database still registers and reads tables.
+    MakeTable(folder.File("B.DBF"), {{"1", "2", "after"}});
+    TTableRegistration other(database, "B.DBF", folder.Path(), true);
+    other->First();
+    EXPECT_EQ(Trim(other->GetString("Name")), "after");
 }
 
 TEST_F(Layer, PackOfAClosedTableDoesNothingOfAnOpenOneLeavesItOnItsFirstRecord)

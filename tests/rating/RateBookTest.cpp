@@ -1,13 +1,18 @@
 #include "rating/RateBook.h"
 #include "RatingFixtures.h"
+#include "core/AppInfo.h"
 #include "core/Dates.h"
 #include "core/Errors.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
 #include "db/VereDivoDatabase.h"
+#include "support/ScopedEnv.h"
 #include "support/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -443,4 +448,29 @@ TEST(RateBookTables, AMissingTableStopsRegistrationAndLookupsSaySo)
     data.Table("tierprem", "ID0,ID1,ID2,ID3,From,To,AsValue,Value\n");
     TVereDivoRateBook complete(1, data.Folder(), data.ProgramFolder(), database);
     EXPECT_TRUE(complete.TablesOpen());
+}
+
+TEST(RateBookTables, AUserClassTableThatCannotBeClosedIsLoggedAndTheProgramGoesOn)
+{
+    TRatingFixtureData data;
+    data.EmptyTables();
+    ScopedEnv state("XDG_STATE_HOME", data.ProgramFolder() + "state");
+    TAppInfo info;
+    info.StartLog();
+    TVereDivoDatabase database(data.Folder());
+    {
+        TVereDivoRateBook book(1, data.Folder(), data.ProgramFolder(), database);
+        TCBTable &classes = book.RateTable(TVereDivoRateBook::rtUserClasses);
+        ASSERT_TRUE(classes.AppendBlank());
+        classes.SetString("Code", "8810"); // pending until the table closes
+        std::filesystem::resize_file(data.Folder() + "usrClass.dbf", 0);
+    }
+    EXPECT_TRUE(std::any_of(info.LoggedLines().begin(), info.LoggedLines().end(),
+                            [](const std::string &line) {
+                                return line.starts_with("CBDatabase - Close Table - ") &&
+                                    line.find("usrClass.dbf") != std::string::npos;
+                            }));
+    TVereDivoRateBook next(1, data.Folder(), data.ProgramFolder(), database);
+    EXPECT_FALSE(next.TablesOpen()) << "the emptied file no longer opens";
+    EXPECT_EQ(next.LookupSimpleValue(1, 13, 1, 1), 0) << "the tables before it still work";
 }
