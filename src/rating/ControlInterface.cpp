@@ -2,7 +2,7 @@
 
 #include "core/Text.h"
 #include "db/CBDatabase.h"
-#include "rating/TableValues.h"
+#include "db/TableValues.h"
 
 #include <algorithm>
 #include <cstdlib>

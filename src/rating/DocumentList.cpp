@@ -3,7 +3,7 @@
 #include "core/Paths.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
-#include "rating/TableValues.h"
+#include "db/TableValues.h"
 
 TDocumentListDB::TDocumentListDB(int32_t idOne, int32_t idTwo, int32_t type, std::string baseFolder)
     : ID_One(idOne), ID_Two(idTwo), Type(type), BaseFolder(std::move(baseFolder))

@@ -5,7 +5,7 @@
 #include "core/Rounding.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
-#include "rating/TableValues.h"
+#include "db/TableValues.h"
 
 void TDownPayInfo::LoadFromTable(const TCBTable &table)
 {

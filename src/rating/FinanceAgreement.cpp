@@ -2,7 +2,7 @@
 
 #include "core/Text.h"
 #include "db/CBDatabase.h"
-#include "rating/TableValues.h"
+#include "db/TableValues.h"
 
 TFinanceAgreement::TFinanceAgreement(int32_t number, TCBTable &agreementTable, TCBTable &itemTable)
     : Number(number), m_agreementTable(agreementTable), m_itemTable(itemTable)

@@ -4,7 +4,7 @@
 #include "core/Prompter.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
-#include "rating/TableValues.h"
+#include "db/TableValues.h"
 
 #include <cmath>
 

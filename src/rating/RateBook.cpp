@@ -2,8 +2,8 @@
 
 #include "core/Text.h"
 #include "db/CBDatabase.h"
+#include "db/TableValues.h"
 #include "db/VereDivoDatabase.h"
-#include "rating/TableValues.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include "core/Rounding.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
-#include "rating/TableValues.h"
+#include "db/TableValues.h"
 
 #include <array>
 

@@ -4,6 +4,7 @@
 #include "core/Prompter.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
+#include "db/TableValues.h"
 #include "rating/VereDivoClass.h"
 #include "storage/records/CustInfo.h"
 #include "storage/records/QuoteInfo.h"
@@ -37,14 +38,11 @@ std::string HeaderKey(int32_t customerNumber, int32_t quoteID)
     return KeyNumber(customerNumber, 10) + QuoteKey(quoteID).substr(0, 6);
 }
 
+// The agent's stored rows are read whatever one of them holds: a number that does not read
+// counts as none.
 int32_t NumberIn(const TCBTable &table, const std::string &field)
 {
-    return StrToIntDef(Trim(table.GetString(field)), 0);
-}
-
-std::string TrimmedString(const TCBTable &table, const std::string &field)
-{
-    return Trim(table.GetString(field));
+    return TextIntegerOr(table, field, 0);
 }
 
 // Seeks the key and passes over marked rows.

@@ -2,6 +2,7 @@
 // maintenance routines and every message the layer raises.
 
 #include "db/CBDatabase.h"
+#include "db/TableValues.h"
 #include "db/VereDivoDatabase.h"
 
 #include "support/ScopedEnv.h"
@@ -309,6 +310,32 @@ TEST_F(Layer, ATableWhoseFileHasGoneIsLoggedWhenItsRegistrationEnds)
     TTableRegistration other(database, "B.DBF", folder.Path(), true);
     other->First();
     EXPECT_EQ(Trim(other->GetString("Name")), "after");
+}
+
+TEST_F(Layer, ColumnTextReadsAsAWholeNumberOrRaisesUnlessTheReaderAsksForAFallback)
+{
+    TCBTable &table = Plan();
+    table.First();
+    const auto read = [&](const std::string &text) {
+        table.SetString("Name", text);
+        return TextInteger(table, "Name");
+    };
+    EXPECT_EQ(read(" 13 "), 13);
+    EXPECT_EQ(read("13.00"), 13) << "a numeric column with decimals";
+    EXPECT_EQ(read("-2147483648"), INT32_MIN);
+    EXPECT_EQ(read(""), 0);
+    table.SetDouble("Down", 25);
+    EXPECT_EQ(TextInteger(table, "Down"), 25) << "whatever the column's type";
+    for (const char *bad : {"abc", "1.5", "2147483648", "12abc"}) {
+        table.SetString("Name", bad);
+        EXPECT_EQ(MessageOf([&] { TextInteger(table, "Name"); }),
+                  std::string("Field \"Name\" in WCPLAN.DBF holds '") + bad +
+                      "', which is not a whole number.");
+        EXPECT_EQ(TextIntegerOr(table, "Name", -1), -1) << bad;
+    }
+    table.SetString("Name", " 42");
+    EXPECT_EQ(TextIntegerOr(table, "Name", -1), 42);
+    EXPECT_EQ(TrimmedString(table, "Name"), "42");
 }
 
 TEST_F(Layer, PackOfAClosedTableDoesNothingOfAnOpenOneLeavesItOnItsFirstRecord)
