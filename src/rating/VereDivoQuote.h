@@ -29,6 +29,8 @@ public:
 };
 
 // The open application form a quote fills (the ACORD window sets it while it is open).
+class Canvas;
+
 class TApplicationFormTarget
 {
 public:
@@ -135,6 +137,10 @@ public:
     void SetDownPercent(double percent);
     // The worksheet's payment terms line.
     std::string PaymentTermsText() const;
+
+    // The quote worksheet drawn on a canvas `width` units wide. Mode 0 prints on a printer page
+    // (pages break, the plan's closing text follows); mode 1 draws the single page of a PDF.
+    void PrintWorksheet(Canvas &canvas, int32_t width, int32_t mode);
 
     // The name=value export of kind 5 (mapping 100: the quote; 101: class line `argument`).
     void GetExportList(int32_t mappingId, int32_t argument, std::vector<std::string> &list);
