@@ -2,6 +2,7 @@
 
 #include "core/Encoding.h"
 #include "printing/QtCanvas.h"
+#include "printing/QuoteOutput.h"
 
 #include <QFile>
 #include <QPageLayout>
@@ -18,13 +19,6 @@ TQorOutputPrinter::TQorOutputPrinter(QPrinter &printer) : m_printer(&printer) { 
 
 TQorOutputPrinter::~TQorOutputPrinter() = default;
 
-std::string TQorOutputPrinter::PrinterName() const
-{
-    const QString name = m_printer->outputFileName().isEmpty() ? m_printer->printerName()
-                                                               : m_printer->outputFileName();
-    return Utf8ToWindows1252(name.toStdString());
-}
-
 Canvas &TQorOutputPrinter::AttachCanvas()
 {
     if (!m_canvas) {
@@ -37,7 +31,8 @@ void TQorOutputPrinter::DeviceBeginDoc()
 {
     auto &canvas = static_cast<QtCanvas &>(AttachCanvas());
     if (!canvas.Active() && !canvas.Begin()) {
-        throw EOutputError("The printer " + PrinterName() + " could not start printing.");
+        throw EOutputError("The printer " + PrinterDisplayName(*m_printer) +
+                           " could not start printing.");
     }
 }
 
@@ -45,7 +40,8 @@ void TQorOutputPrinter::DeviceEndDoc()
 {
     auto &canvas = static_cast<QtCanvas &>(AttachCanvas());
     if (!canvas.End() || m_printer->printerState() == QPrinter::Error) {
-        throw EOutputError("The printer " + PrinterName() + " could not finish printing.");
+        throw EOutputError("The printer " + PrinterDisplayName(*m_printer) +
+                           " could not finish printing.");
     }
 }
 

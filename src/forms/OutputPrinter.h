@@ -42,8 +42,6 @@ public:
     int32_t DeviceHorzRes() override;
 
 private:
-    std::string PrinterName() const;
-
     std::unique_ptr<QPrinter> m_ownPrinter;
     QPrinter *m_printer;
     std::unique_ptr<QtCanvas> m_canvas;

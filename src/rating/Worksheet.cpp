@@ -146,8 +146,10 @@ void TWorksheetPrinter::PrintStateFactors()
 
 void TWorksheetPrinter::PrintClassLine(const TVereDivoClass &line)
 {
+    // Cut short of the payroll column by two blanks, so the two never touch.
     std::string description = line.Code + " - " + line.DisplayName();
-    while (!description.empty() && m_canvas.TextWidth(description) >= C(3) - C(1)) {
+    const int32_t room = C(3) - C(1) - m_canvas.TextWidth("  ");
+    while (!description.empty() && m_canvas.TextWidth(description) >= room) {
         description.pop_back();
     }
     At(C(1), description);
