@@ -27,29 +27,6 @@ bool ByDisplayName(const TVereDivoClass *a, const TVereDivoClass *b)
 
 } // namespace
 
-void SetNameValue(std::vector<std::string> &list, const std::string &name, const std::string &value)
-{
-    for (std::string &line : list) {
-        const size_t equals = line.find('=');
-        if (equals != std::string::npos && SameText(line.substr(0, equals), name)) {
-            line = name + "=" + value;
-            return;
-        }
-    }
-    list.push_back(name + "=" + value);
-}
-
-std::string NameValue(const std::vector<std::string> &list, const std::string &name)
-{
-    for (const std::string &line : list) {
-        const size_t equals = line.find('=');
-        if (equals != std::string::npos && SameText(line.substr(0, equals), name)) {
-            return line.substr(equals + 1);
-        }
-    }
-    return {};
-}
-
 TVereDivoQuote::TVereDivoQuote(int32_t planId, TQuoteApplication &application,
                                const TCustLOBInfo &info, TDateTime newDate)
     : TQuote(WorkersCompensation, info.State()), PlanId(planId), m_application(application)

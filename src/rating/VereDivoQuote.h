@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Dates.h"
+#include "core/NameValues.h"
 #include "rating/ControlAmounts.h"
 #include "rating/ControlInterface.h"
 #include "rating/DownPayment.h"
@@ -50,12 +51,6 @@ struct TFactorLine
     std::string Label;
     std::string Value;
 };
-
-// Name=value lines ("WC_CLASS_COUNT=3"): setting a name that exists replaces its value.
-void SetNameValue(std::vector<std::string> &list, const std::string &name,
-                  const std::string &value);
-// The value of a name, or empty text.
-std::string NameValue(const std::vector<std::string> &list, const std::string &name);
 
 // One workers' compensation quotation: state, plan and date, the class lines, the rating inputs
 // and every amount of the premium calculation. The state step of the calculation belongs to the

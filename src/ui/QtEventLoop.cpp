@@ -1,6 +1,7 @@
 #include "ui/QtEventLoop.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QTimer>
 
 QtEventLoop::QtEventLoop() = default;
@@ -28,6 +29,11 @@ int QtEventLoop::StartTimer(int milliseconds, std::function<void()> callback)
     timer->start(milliseconds < 0 ? 0 : milliseconds);
     m_timers.emplace(id, std::move(timer));
     return id;
+}
+
+void QtEventLoop::WaitForEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void QtEventLoop::CancelTimer(int id)

@@ -20,6 +20,7 @@ public:
     void ProcessEvents() override;
     int StartTimer(int milliseconds, std::function<void()> callback) override;
     void CancelTimer(int id) override;
+    void WaitForEvents() override;
 
     int PendingTimers() const { return static_cast<int>(m_timers.size()); }
 

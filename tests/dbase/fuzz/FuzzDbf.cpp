@@ -1,6 +1,6 @@
 // Fuzz target: a table file read, checked, appended to and packed.
 
-#include "FuzzFiles.h"
+#include "support/FuzzFiles.h"
 
 #include "dbase/Memo.h"
 #include "dbase/Table.h"

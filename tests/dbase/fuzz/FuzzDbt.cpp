@@ -1,6 +1,6 @@
 // Fuzz target: a memo file read in both forms and appended to.
 
-#include "FuzzFiles.h"
+#include "support/FuzzFiles.h"
 
 #include "dbase/Memo.h"
 

@@ -1,6 +1,6 @@
 // Fuzz target: an index file over a fixed set of fields, walked, searched and changed.
 
-#include "FuzzFiles.h"
+#include "support/FuzzFiles.h"
 
 #include "dbase/Index.h"
 

@@ -1,4 +1,4 @@
-#include "FuzzFiles.h"
+#include "support/FuzzFiles.h"
 
 #include <cstdlib>
 #include <fstream>
