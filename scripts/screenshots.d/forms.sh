@@ -13,3 +13,4 @@ for form in ACORD130 ACORD130B MAPOOL NJPOOL PFA; do
     "$formview" png "$forms" "$form" "$out/filled" "$here/tests/forms/samples/$form.dat"
     "$formview" pdf "$forms" "$form" "$out/$form.pdf" "$here/tests/forms/samples/$form.dat"
 done
+"$formview" dialogs "$forms" ACORD130 "$out"

@@ -238,11 +238,6 @@ void TFormFieldEdit::UpdateColour()
     setPalette(palette);
 }
 
-void TFormFieldEdit::focusInEvent(QFocusEvent *event)
-{
-    QLineEdit::focusInEvent(event);
-}
-
 void TFormFieldEdit::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
@@ -1116,36 +1111,36 @@ void TQorFormViewer::PrintRun(int first, int last, QPrinter *printer)
 
 void TQorFormViewer::PrintWithOptions(const TPrintOptions &options, QPrinter *printer)
 {
-    const int top = m_topOffset;
-    const int left = m_leftOffset;
-    const double scale = m_printScale;
-    const bool fieldsOnly = Options().PrintFormFieldsOnly;
+    // The adjustments of this run, put back however it ends.
+    struct Restore
+    {
+        TQorFormViewer &viewer;
+        int top = viewer.m_topOffset;
+        int left = viewer.m_leftOffset;
+        double scale = viewer.m_printScale;
+        bool fieldsOnly = viewer.Options().PrintFormFieldsOnly;
+        ~Restore()
+        {
+            viewer.m_topOffset = top;
+            viewer.m_leftOffset = left;
+            viewer.m_printScale = scale;
+            viewer.Options().PrintFormFieldsOnly = fieldsOnly;
+        }
+    } restore {*this};
     m_topOffset = RoundHalfEven(options.TopAdjust * 1000);
     m_leftOffset = RoundHalfEven(options.LeftAdjust * 1000);
     m_printScale = options.Scale;
     Options().PrintFormFieldsOnly = options.FieldsOnly;
     const bool all = std::all_of(options.PageFlags.begin(), options.PageFlags.end(),
                                  [](const std::string &flag) { return flag == "Y"; });
-    try {
-        if (all) {
-            PrintPages(1, PageCount(), printer);
-        } else {
-            for (int page = 1; page <= PageCount(); ++page) {
-                if (static_cast<size_t>(page) <= options.PageFlags.size() &&
-                    options.PageFlags[static_cast<size_t>(page - 1)] == "Y") {
-                    PrintPages(page, page, printer);
-                }
-            }
-        }
-    } catch (...) {
-        m_topOffset = top;
-        m_leftOffset = left;
-        m_printScale = scale;
-        Options().PrintFormFieldsOnly = fieldsOnly;
-        throw;
+    if (all) {
+        PrintPages(1, PageCount(), printer);
+        return;
     }
-    m_topOffset = top;
-    m_leftOffset = left;
-    m_printScale = scale;
-    Options().PrintFormFieldsOnly = fieldsOnly;
+    for (int page = 1; page <= PageCount(); ++page) {
+        if (static_cast<size_t>(page) <= options.PageFlags.size() &&
+            options.PageFlags[static_cast<size_t>(page - 1)] == "Y") {
+            PrintPages(page, page, printer);
+        }
+    }
 }

@@ -38,7 +38,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
 
 private:
     void TextEdited(const QString &text);

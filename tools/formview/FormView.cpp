@@ -14,13 +14,49 @@
 namespace {
 
 const char *const kUsage = "usage: formview png FORMSDIR NAME OUTDIR [DATAFILE]\n"
-                           "       formview pdf FORMSDIR NAME OUT.pdf [DATAFILE]\n";
+                           "       formview pdf FORMSDIR NAME OUT.pdf [DATAFILE]\n"
+                           "       formview dialogs FORMSDIR NAME OUTDIR\n";
+
+// The dialogs of the completion check and the field-names mode, as a user meets them on the
+// form: the Required Fields dialog for the first rule of the form with several members, and
+// the Field Information of the first radio button.
+void WriteDialogs(TQorFormViewer &viewer, const std::string &folder, std::ostream &out)
+{
+    for (const auto &rule : viewer.Document().Rules) {
+        if (rule->Members.size() < 2) {
+            continue;
+        }
+        std::vector<std::string> names;
+        for (const TFormField *member : rule->Members) {
+            names.push_back(member->DisplayName());
+        }
+        TfrmRequirements dialog(&viewer, rule->CheckMessage(), names);
+        dialog.show();
+        QApplication::processEvents();
+        const std::string path = folder + "RequiredFields.png";
+        dialog.grab().save(QString::fromStdString(path));
+        out << path << "\n";
+        break;
+    }
+    for (const TFormField *field : viewer.Document().AllFields()) {
+        if (field->Kind == fkRadioButton) {
+            TFieldInfo dialog(&viewer, *field);
+            dialog.show();
+            QApplication::processEvents();
+            const std::string path = folder + "FieldInformation.png";
+            dialog.grab().save(QString::fromStdString(path));
+            out << path << "\n";
+            break;
+        }
+    }
+}
 
 } // namespace
 
 int RunFormView(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
 {
-    if (args.size() < 4 || args.size() > 5 || (args[0] != "png" && args[0] != "pdf")) {
+    if (args.size() < 4 || args.size() > 5 ||
+        (args[0] != "png" && args[0] != "pdf" && args[0] != "dialogs")) {
         err << kUsage;
         return 2;
     }
@@ -43,7 +79,9 @@ int RunFormView(const std::vector<std::string> &args, std::ostream &out, std::os
                     << " name no field of the form\n";
             }
         }
-        if (args[0] == "png") {
+        if (args[0] == "dialogs") {
+            WriteDialogs(viewer, IncludeTrailingSlash(args[3]), out);
+        } else if (args[0] == "png") {
             for (int page = 1; page <= viewer.PageCount(); ++page) {
                 viewer.GoToPage(page);
                 viewer.Editor().Attach(nullptr);

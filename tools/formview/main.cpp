@@ -4,6 +4,7 @@
 //
 //     formview png FORMSDIR NAME OUTDIR [DATAFILE]   OUTDIR/NAME-1.png, NAME-2.png, ...
 //     formview pdf FORMSDIR NAME OUT.pdf [DATAFILE]
+//     formview dialogs FORMSDIR NAME OUTDIR          the Required Fields and Field Information
 
 #include "FormView.h"
 
