@@ -12,10 +12,12 @@
 // the text after it; a line whose field is not found is passed over (and counted), a circle box
 // is marked when the value is not blank, every other field takes the value by its kind rules.
 // ReadOnly flags are left as they are. Returns the number of lines passed over; a file that
-// cannot be read raises EFormFileError.
+// cannot be read raises EFormFileError, one that is no form data file (binary bytes, too
+// large) the form data error, before any field changes.
 int LoadFormData(TFormDocument &document, const std::string &path);
 
 // The form data file's text for the form as it is filled.
 std::string FormDataText(const TFormDocument &document);
-// Writes it; raises EFormFileError when the file cannot be written.
+// Writes it in place of the old file, durably and never half written; raises EFormFileError
+// when the file cannot be written (the old file then stays as it was).
 void SaveFormData(const TFormDocument &document, const std::string &path);

@@ -1,8 +1,12 @@
 #include "rating/FinanceAgreement.h"
 
+#include "core/Rounding.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
 #include "db/TableValues.h"
+
+#include <algorithm>
+#include <stdexcept>
 
 TFinanceAgreement::TFinanceAgreement(int32_t number, TCBTable &agreementTable, TCBTable &itemTable)
     : Number(number), m_agreementTable(agreementTable), m_itemTable(itemTable)
@@ -78,4 +82,43 @@ double BracketValue(const TFinanceItemList *items, double x)
         }
     }
     return 0;
+}
+
+const char *const kNoPaymentsMessage =
+    "This finance agreement has no payments in the rate tables, so its payment amount cannot "
+    "be worked out.  It cannot be printed.";
+
+bool CanPrintAgreement(const TFinanceAgreement &agreement)
+{
+    return agreement.NumPayment > 0;
+}
+
+int32_t MinimumDownPayment(const TFinanceAgreement &agreement, int32_t totalPremium)
+{
+    return RoundAmount(agreement.DownPercent(totalPremium) * totalPremium * 0.01);
+}
+
+TFinanceFigures ComputeFinanceFigures(const TFinanceAgreement &agreement, int32_t totalPremium,
+                                      int32_t surcharge, int32_t cashPaid)
+{
+    if (!CanPrintAgreement(agreement)) {
+        throw std::runtime_error(kNoPaymentsMessage);
+    }
+    TFinanceFigures f;
+    f.TotalPremium = totalPremium;
+    f.DownPercent = agreement.DownPercent(totalPremium);
+    f.MinimumDown = MinimumDownPayment(agreement, totalPremium);
+    f.Surcharge = surcharge;
+    // Without the options dialog the cash paid is the down payment alone; with it, the down
+    // payment (never below the minimum) and the surcharge paid with it.
+    f.CashPaid = cashPaid < 0 ? f.MinimumDown : std::max(cashPaid, f.MinimumDown + surcharge);
+    // Paying more than is owed finances nothing; it never makes a negative loan.
+    f.CashPaid = std::min(f.CashPaid, totalPremium + surcharge);
+    f.Unpaid = totalPremium + surcharge - f.CashPaid;
+    f.Rate = agreement.FinanceRate(f.Unpaid);
+    f.FinanceCharge = RoundAmount(f.Unpaid * f.Rate * 0.01);
+    f.TotalOfPayments = f.Unpaid + f.FinanceCharge;
+    f.NumPayment = agreement.NumPayment;
+    f.Installment = RoundTo(static_cast<double>(f.TotalOfPayments) / f.NumPayment, 2);
+    return f;
 }

@@ -63,3 +63,34 @@ private:
 
 // The value of the first bracket holding x, 0 when none (or no list) does.
 double BracketValue(const TFinanceItemList *items, double x);
+
+// The figures of a financed premium, in whole dollars but the installment (cents): what the
+// agreement's form prints.
+struct TFinanceFigures
+{
+    int32_t TotalPremium = 0;
+    double DownPercent = 0; // the bracket's percentage of the premium
+    int32_t MinimumDown = 0; // the bracket's share of the premium
+    int32_t Surcharge = 0;
+    int32_t CashPaid = 0; // the down payment with the surcharge when it was paid in cash
+    int32_t Unpaid = 0; // the amount financed
+    double Rate = 0; // finance rate in percent
+    int32_t FinanceCharge = 0;
+    int32_t TotalOfPayments = 0; // amount financed + finance charge
+    int32_t NumPayment = 0;
+    double Installment = 0; // total of payments / payments, to the cent
+};
+
+// The down payment the agreement asks for a premium: its percentage of the premium, rounded.
+int32_t MinimumDownPayment(const TFinanceAgreement &agreement, int32_t totalPremium);
+
+// Works out the agreement for a premium. `cashPaid` below 0 means no down payment was typed:
+// the minimum is paid. A typed down payment below the minimum is raised to it. Every product
+// goes through RoundAmount; cash beyond what is owed finances nothing. An agreement without
+// payments raises std::runtime_error with kNoPaymentsMessage.
+TFinanceFigures ComputeFinanceFigures(const TFinanceAgreement &agreement, int32_t totalPremium,
+                                      int32_t surcharge = 0, int32_t cashPaid = -1);
+
+// Whether the agreement can be printed: it needs at least one payment.
+bool CanPrintAgreement(const TFinanceAgreement &agreement);
+extern const char *const kNoPaymentsMessage;

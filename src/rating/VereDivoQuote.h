@@ -5,6 +5,7 @@
 #include "rating/ControlAmounts.h"
 #include "rating/ControlInterface.h"
 #include "rating/DownPayment.h"
+#include "rating/FinanceAgreement.h"
 #include "rating/PlanProfile.h"
 #include "rating/QuoteApplication.h"
 #include "rating/RateBook.h"
@@ -146,6 +147,25 @@ public:
     // State items of the application forms: a form field when a form is open, else a line.
     void AddFormItem(const std::string &name, const std::string &value,
                      std::vector<std::string> &list);
+
+    // Application forms: kind 1 the workers compensation application, kind 2 the state pool
+    // application. The form the plan names for the kind (empty when it names none), the title
+    // of the window that shows it, and the form data file of a stored quote ("" for a quote
+    // never stored, which has no file of its own).
+    std::string ApplicationFormName(int32_t kind) const;
+    std::string ApplicationTitle(int32_t kind) const;
+    std::string FormDataFile(int32_t kind) const;
+    // New data of an application, through SetFormField: the export mapping, the state's fields,
+    // the class fields (a second pass for the NJ pool application) and, for kind 1, the five
+    // prior-year fields counted back from `currentYear`.
+    void FillApplication(int32_t kind, std::vector<std::string> &list, int32_t currentYear);
+    // The class lines in the numbered class fields of the kind's layout; pass 2 is the NJ pool
+    // application's list of operations.
+    void AddClassFields(std::vector<std::string> &list, int32_t kind, int32_t currentPass);
+    void AddYearFields(std::vector<std::string> &list, int32_t currentYear);
+    // The finance agreement's form: the agreement's export mapping and its figures.
+    void FillFinanceAgreement(const TFinanceAgreement &agreement, const TFinanceFigures &figures,
+                              std::vector<std::string> &list);
 
     // Sets the effective date; the header gets it and its expiration a year later.
     void SetEffectiveDate(TDateTime date);
