@@ -1,5 +1,6 @@
 #include "printing/QuoteOutput.h"
 
+#include "core/BusyCursor.h"
 #include "core/DocumentPrinting.h"
 #include "core/Encoding.h"
 #include "core/Paths.h"
@@ -83,4 +84,29 @@ bool PrintDocumentOn(QPrinter &printer, const std::string &title, const std::str
         PrintDocumentFile(canvas, path, InchesToPixels(canvas, 0.75), y);
     });
     return true;
+}
+
+void PrintWorksheetWithDocuments(QPrinter &printer, TVereDivoQuote &quote,
+                                 const std::vector<TDocument> &documents)
+{
+    PrintWorksheetOn(printer, quote);
+    const QString file = printer.outputFileName();
+    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+    const bool hasExtension = dot > file.lastIndexOf(QLatin1Char('/'));
+    BusyCursor busy;
+    int job = 1;
+    try {
+        for (const TDocument &document : documents) {
+            if (!file.isEmpty()) {
+                const QString number = QStringLiteral(" (%1)").arg(++job);
+                printer.setOutputFileName(hasExtension ? file.left(dot) + number + file.mid(dot)
+                                                       : file + number);
+            }
+            PrintDocumentOn(printer, document.Name, document.Path);
+        }
+    } catch (...) {
+        printer.setOutputFileName(file);
+        throw;
+    }
+    printer.setOutputFileName(file);
 }

@@ -3,8 +3,11 @@
 // What a quote sends out: its worksheet as a PDF or on a printer, and the delivered documents
 // that go with it, each as a printer job of its own.
 
+#include "rating/DocumentList.h"
+
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class QPrinter;
 class TVereDivoQuote;
@@ -35,3 +38,10 @@ void PrintWorksheetOn(QPrinter &printer, TVereDivoQuote &quote);
 // text in 10 points with margins of 0.75 inch. A missing file is reported ("The document ...
 // does not exist") and no job is started; false then.
 bool PrintDocumentOn(QPrinter &printer, const std::string &title, const std::string &path);
+
+// The worksheet, then each document as a job of its own (the hourglass shows while they
+// print). A printer printing to a file gives each later job a file of its own ("quote (2).pdf",
+// "quote (3).pdf"...), so no job overwrites the one before; the printer's name comes back after.
+// A missing document is reported and passed over.
+void PrintWorksheetWithDocuments(QPrinter &printer, TVereDivoQuote &quote,
+                                 const std::vector<TDocument> &documents);

@@ -186,6 +186,21 @@ TEST(QuoteOutput, DocumentsPrintAsJobsOfTheirOwnAndFailuresSaySo)
     EXPECT_EQ(text.find("Massachusetts Premium Notes"), text.find_first_not_of(" \n"));
     EXPECT_GT(text.size(), 200u);
 
+    // The worksheet and its documents: every job in a file of its own.
+    const auto quote = MAQuote();
+    const std::vector<TDocument> documents {
+        {"Workers Compensation Rating Terms", BuiltProgramFolder() + "docs/RatingTerms.txt", 1, 0},
+        {"Massachusetts Premium Notes", BuiltProgramFolder() + "docs/MANotes.txt", 2, 0}};
+    printer.setOutputFileName(QString::fromStdString(folder.File("quote.pdf")));
+    PrintWorksheetWithDocuments(printer, quote->Quote(), documents);
+    EXPECT_EQ(printer.outputFileName().toStdString(), folder.File("quote.pdf"));
+    EXPECT_NE(PdfText(folder.File("quote.pdf")).find("Your Total Estimated Cost is:"),
+              std::string::npos);
+    EXPECT_NE(PdfText(folder.File("quote (2).pdf")).find("Workers Compensation Rating Terms"),
+              std::string::npos);
+    EXPECT_NE(PdfText(folder.File("quote (3).pdf")).find("Massachusetts Premium Notes"),
+              std::string::npos);
+
     ScriptedPrompter prompter;
     printer.setOutputFileName(QString::fromStdString(folder.File("none.pdf")));
     EXPECT_FALSE(PrintDocumentOn(printer, "Missing", folder.File("docs/none.txt")));
@@ -196,9 +211,8 @@ TEST(QuoteOutput, DocumentsPrintAsJobsOfTheirOwnAndFailuresSaySo)
 
     folder.WriteFile("plain", "a file, not a folder");
     printer.setOutputFileName(QString::fromStdString(folder.File("plain/job.pdf")));
-    const auto h = MAQuote();
     try {
-        PrintWorksheetOn(printer, h->Quote());
+        PrintWorksheetOn(printer, quote->Quote());
         ADD_FAILURE() << "the job started";
     } catch (const EPrinterError &error) {
         EXPECT_EQ(std::string(error.what()),
@@ -206,6 +220,6 @@ TEST(QuoteOutput, DocumentsPrintAsJobsOfTheirOwnAndFailuresSaySo)
     }
 
     const std::string unwritable = folder.File("plain/quote.pdf");
-    EXPECT_THROW(WriteWorksheetPdf(h->Quote(), unwritable), EPdfError);
-    EXPECT_EQ(DefaultWorksheetPdfPath(h->Quote()), BuiltProgramFolder() + "wcquote.pdf");
+    EXPECT_THROW(WriteWorksheetPdf(quote->Quote(), unwritable), EPdfError);
+    EXPECT_EQ(DefaultWorksheetPdfPath(quote->Quote()), BuiltProgramFolder() + "wcquote.pdf");
 }
