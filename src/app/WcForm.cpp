@@ -97,9 +97,9 @@ TWC_MDI::TWC_MDI(std::vector<std::string> arguments, QWidget *parent)
     // Quotes print the agency's address block from the profile as it is at that moment.
     m_appInfo->SetAgencySource([this] {
         const TAgencyInformation &agency = m_agencyProfile->Information();
-        return TAgencyAddress {agency.Name,  agency.Attn,  agency.Street,
-                               agency.City,  agency.State, agency.Zip,
-                               agency.Phone, agency.Fax,   agency.ProducerID};
+        return TAgencyAddress {agency.Name,       agency.Attn, agency.Street, agency.City,
+                               agency.State,      agency.Zip,  agency.Phone,  agency.Fax,
+                               agency.ProducerID, agency.EMail};
     });
     try {
         OpenData();

@@ -62,6 +62,7 @@ TQuoteMail QuoteMail(const TVereDivoQuote &quote, const std::string &attachment)
     mail.Attachment = attachment;
     const TAgencyAddress agency = quote.Application().Agency();
     mail.Sender = Trim(agency.Name);
+    mail.SenderAddress = Trim(agency.EMail);
     mail.Body = "To: " + Trim(quote.Customer().FirstName()) + "\r\n" +
         "Your quote for Workers Compensation Insurance is attached to this email.  The "
         "total estimated premium is " +
@@ -82,10 +83,10 @@ void WriteMailMessage(const TQuoteMail &mail, const std::string &path)
     InitMime();
     TGObject<GMimeMessage> message(g_mime_message_new(TRUE));
     const TMachineInfo machine = ReadMachineInfo();
-    const std::string address = machine.userName + "@" + machine.computerName +
-        (machine.userDomain == "UnnamedDomain" || machine.userDomain.empty()
-             ? std::string()
-             : "." + machine.userDomain);
+    const bool ownDomain = machine.userDomain == "UnnamedDomain" || machine.userDomain.empty();
+    const std::string address = !mail.SenderAddress.empty() ? mail.SenderAddress
+                                                            : machine.userName + "@" +
+            machine.computerName + (ownDomain ? std::string() : "." + machine.userDomain);
     g_mime_message_add_mailbox(message.get(), GMIME_ADDRESS_TYPE_FROM,
                                Windows1252ToUtf8(mail.Sender).c_str(), address.c_str());
     g_mime_message_set_subject(message.get(), Windows1252ToUtf8(mail.Subject).c_str(), "utf-8");

@@ -13,6 +13,7 @@ struct TQuoteMail
     std::string Body; // lines end with CR LF
     std::string Attachment; // the PDF's path
     std::string Sender; // the agency's name
+    std::string SenderAddress; // the agency's e-mail address; may be empty
 };
 
 // The message for a quote: "Estimated Workers Compensation Quotation", the greeting of the
@@ -20,7 +21,8 @@ struct TQuoteMail
 TQuoteMail QuoteMail(const TVereDivoQuote &quote, const std::string &attachment);
 
 // Writes a standard Internet message file (MIME, the attachment in base64, CR LF line ends)
-// marked unsent, so a mail program opens it as a message to send. Written whole or not at all;
+// marked unsent, so a mail program opens it as a message to send. Without the agency's address
+// the sender is the user's own address on this computer. Written whole or not at all;
 // raises std::runtime_error naming the file when it cannot be written.
 void WriteMailMessage(const TQuoteMail &mail, const std::string &path);
 

@@ -18,6 +18,9 @@ struct TAgencyAddress
     std::string Phone;
     std::string Fax;
     std::string ProducerId;
+    // The sender of quote e-mails; initialised so that the address lists written before it
+    // still read complete.
+    std::string EMail = {};
 };
 
 // Everything a quote needs from the program above it: folders, the table set, the log, the

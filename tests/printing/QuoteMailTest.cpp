@@ -41,15 +41,9 @@ protected:
     {
         CopyDeliveredData(program.File("Data"));
         quote = std::make_unique<QuoteHarness>("MA", 1, EncodeDate(2026, 7, 1), program.Path());
-        quote->Application().AgencyAddress = {"Harbor Insurance Agency",
-                                              "",
-                                              "12 Water St",
-                                              "Salem",
-                                              "MA",
-                                              "01970",
-                                              "(978)555-0100",
-                                              "",
-                                              ""};
+        TAgencyAddress &agency = quote->Application().AgencyAddress;
+        agency.Name = "Harbor Insurance Agency";
+        agency.Phone = "(978)555-0100";
         quote->Quote().Customer().SetCompany("ASHBY BAKERY");
         quote->Quote().Customer().SetFirstName("Ann");
         quote->Add("5183", 90000, 4);
@@ -126,6 +120,7 @@ TEST_F(QuoteMailTest, WithoutAMailProgramAStandardMessageFileCarriesThePdf)
         std::filesystem::remove(program.File("wcquote.eml"));
         quote->Prompter().Clear();
         desktop.Opened.clear();
+        quote->Application().AgencyAddress.EMail = present ? "" : "quotes@harbor.example";
         {
             ScopedEnv path("PATH", present ? tools.Path() : temp.Path());
             EmailQuote(quote->Quote());
@@ -151,8 +146,10 @@ TEST_F(QuoteMailTest, WithoutAMailProgramAStandardMessageFileCarriesThePdf)
             "' " +
             ShellQuoted(eml) + " " + ShellQuoted(program.File("wcquote.pdf")));
         ASSERT_EQ(parsed.Status, 0) << parsed.Out;
+        // The agency's own address, else the user's on this computer.
         const std::string expected = "Estimated Workers Compensation Quotation\n"
-                                     "Harbor Insurance Agency <";
+                                     "Harbor Insurance Agency <" +
+            std::string(present ? "" : "quotes@harbor.example>\n");
         EXPECT_EQ(parsed.Out.substr(0, expected.size()), expected) << parsed.Out;
         EXPECT_NE(parsed.Out.find(">\n1\nTrue\nmultipart/mixed 0\nTo: Ann\n"
                                   "application/pdf wcquote.pdf base64\nTrue\n"),

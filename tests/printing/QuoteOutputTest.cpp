@@ -22,9 +22,16 @@ std::unique_ptr<QuoteHarness> Delivered(const std::string &state, int32_t broker
 {
     auto h =
         std::make_unique<QuoteHarness>(state, broker, EncodeDate(2026, 7, 1), BuiltProgramFolder());
-    h->Application().AgencyAddress = {
-        "Harbor Insurance Agency", "", "12 Water St", "Salem", "MA", "01970", "(978)555-0100",
-        "(978)555-0101",           ""};
+    h->Application().AgencyAddress = {"Harbor Insurance Agency",
+                                      "",
+                                      "12 Water St",
+                                      "Salem",
+                                      "MA",
+                                      "01970",
+                                      "(978)555-0100",
+                                      "(978)555-0101",
+                                      "",
+                                      ""};
     h->Quote().Customer().SetCompany("ASHBY BAKERY");
     return h;
 }

@@ -16,7 +16,7 @@ struct RatedQuote
     {
         h.Application().AgencyAddress = {
             "Harbor Insurance Agency", "Attn: Dana Royce", "12 Water St", "Salem", "MA", "01970",
-            "(978)555-0100",           "(978)555-0101",    "P-0042"};
+            "(978)555-0100",           "(978)555-0101",    "P-0042",      ""};
         TQorRatingClient &customer = h.Quote().Customer();
         customer.SetCompany("ASHBY BAKERY");
         customer.SetFirstName("Lee");

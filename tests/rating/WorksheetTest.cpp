@@ -16,9 +16,16 @@ namespace {
 // An 800-wide page: C1 24, C2 240, C3 440, C5 544, C6 608, C7 672.
 void MAQuote(QuoteHarness &h)
 {
-    h.Application().AgencyAddress = {
-        "Harbor Insurance Agency", "", "12 Water St", "Salem", "MA", "01970", "(978)555-0100",
-        "(978)555-0101",           ""};
+    h.Application().AgencyAddress = {"Harbor Insurance Agency",
+                                     "",
+                                     "12 Water St",
+                                     "Salem",
+                                     "MA",
+                                     "01970",
+                                     "(978)555-0100",
+                                     "(978)555-0101",
+                                     "",
+                                     ""};
     h.Quote().Customer().SetCompany("  ASHBY BAKERY ");
     h.Add("5645", 250000);
     h.Add("5437", 120000, 3);
