@@ -90,7 +90,7 @@ TRateRequest ParseRateRequest(const std::string &text)
         Fail("quote", "expected an object { ... }");
     }
     CheckKeys(root, "quote",
-              {"state", "broker", "effective", "classes", "inputs", "customer", "quote"});
+              {"state", "broker", "effective", "classes", "inputs", "customer", "quote", "agency"});
 
     TRateRequest request;
     request.State = Trim(TextMember(root, "state", "quote", true));
@@ -185,6 +185,30 @@ TRateRequest ParseRateRequest(const std::string &text)
         q.Zip = text("zip");
         q.Policy = text("policy");
         q.Company = text("company");
+    }
+    if (const auto agency = root.find("agency"); agency != root.end()) {
+        const std::string where = "quote.agency";
+        if (!agency->is_object()) {
+            Fail(where, "expected an object { \"name\": \"...\", ... }");
+        }
+        CheckKeys(*agency, where,
+                  {"name", "attn", "street", "city", "state", "zip", "phone", "fax", "email",
+                   "producer"});
+        TRateRequest::AgencyFields &a = request.Agency;
+        const auto text = [&](const char *key) {
+            return Utf8ToWindows1252(Trim(TextMember(*agency, key, where, false)));
+        };
+        a.Given = true;
+        a.Name = text("name");
+        a.Attn = text("attn");
+        a.Street = text("street");
+        a.City = text("city");
+        a.State = text("state");
+        a.Zip = text("zip");
+        a.Phone = text("phone");
+        a.Fax = text("fax");
+        a.EMail = text("email");
+        a.Producer = text("producer");
     }
     return request;
 }

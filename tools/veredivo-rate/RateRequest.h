@@ -26,6 +26,13 @@
 //     "quote": { "description": "Main office", "street": "1 Main St", "city": "Boston",
 //                "state": "MA", "zip": "02134", "policy": "WC-1", "company": "Carrier" }
 //
+// A quote whose worksheet is written as a PDF (--pdf) may name the agency that hands it over;
+// without it the agency profile of the program folder's settings is printed:
+//
+//     "agency": { "name": "Harbor Insurance Agency", "attn": "", "street": "12 Water St",
+//                 "city": "Salem", "state": "MA", "zip": "01970", "phone": "(978)555-0100",
+//                 "fax": "", "email": "", "producer": "" }
+//
 // Texts are UTF-8 in the file and Windows-1252 in the request.
 struct TRateRequest
 {
@@ -69,6 +76,21 @@ struct TRateRequest
         std::string Company;
     };
 
+    struct AgencyFields
+    {
+        bool Given = false; // the request has an "agency" member
+        std::string Name;
+        std::string Attn;
+        std::string Street;
+        std::string City;
+        std::string State;
+        std::string Zip;
+        std::string Phone;
+        std::string Fax;
+        std::string EMail;
+        std::string Producer;
+    };
+
     std::string State;
     int32_t Broker = 1;
     TDateTime Effective = 0; // 0: today
@@ -76,6 +98,7 @@ struct TRateRequest
     std::vector<Input> Inputs;
     CustomerFields Customer;
     QuoteFields Quote;
+    AgencyFields Agency;
 };
 
 // A request file that is not what the command expects; the message says where and why.

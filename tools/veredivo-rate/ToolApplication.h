@@ -4,12 +4,13 @@
 #include "storage/VereDivoAppInfo.h"
 
 #include <string>
+#include <utility>
 
 class TVereDivoDatabase;
 
 // The application of the rating command (and of the benchmarks): the program's folders and
 // table set of a program folder, with the quote store of its quote folder; the log on standard
-// error when asked for and no agency profile.
+// error when asked for, and the agency a caller sets (none at first).
 class TToolApplication final : public TQuoteApplication
 {
 public:
@@ -26,10 +27,12 @@ public:
     bool SaveQuote(TVereDivoQuote &quote) override;
     int32_t StoredPlan(int32_t quoteId, int32_t def) override;
     void LoadCustomer(TVereDivoQuote &quote) override;
-    TAgencyAddress Agency() const override { return {}; }
+    TAgencyAddress Agency() const override { return m_agency; }
+    void SetAgency(TAgencyAddress agency) { m_agency = std::move(agency); }
 
 private:
     std::string m_programFolder; // set before the folders are worked out
     TVereDivoAppInfo m_info;
     bool m_log = false;
+    TAgencyAddress m_agency;
 };

@@ -14,23 +14,40 @@
 #include "storage/VereDivoCustDBO.h"
 #include "storage/VereDivoQuoteDBInterface.h"
 
+#ifdef VEREDIVO_RATE_PDF
+#include "agency/AgencyProfile.h"
+#include "printing/QuoteOutput.h"
+
+#include <QGuiApplication>
+#endif
+
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
+#include <set>
 #include <sstream>
+#include <vector>
 
 namespace {
 
 const char *const Usage =
-    "usage: veredivo-rate [--program-dir DIR] [--json] [--log] [--save] QUOTE.json\n"
-    "       veredivo-rate [--program-dir DIR] [--json] [--log] --open ID\n"
+    "usage: veredivo-rate [--program-dir DIR] [--json] [--log] [--save] [--pdf PDF] QUOTE.json\n"
+    "       veredivo-rate [--program-dir DIR] [--json] [--log] --pdf FOLDER QUOTE.json...\n"
+    "       veredivo-rate [--program-dir DIR] [--json] [--log] [--pdf PDF] --open ID\n"
     "       veredivo-rate [--program-dir DIR] [--json] --list\n"
     "       veredivo-rate [--program-dir DIR] --delete ID\n"
     "  Rates the quote in QUOTE.json against the tables in DIR/Data/ (default: the folder of\n"
     "  the installed program) and prints the premium summary and the total.\n"
     "  --save    also stores the quote with its customer in the quote folder and prints the\n"
     "            customer number and the quote ID\n"
+    "  --pdf     also writes the quote's worksheet as the PDF the program saves, with the\n"
+    "            customer's company and the agency of the request or of the program's agency\n"
+    "            profile; with several quote files PDF is a folder and each worksheet is named\n"
+    "            after its quote file\n"
     "  --open    reopens stored quote ID, restores its inputs and classes and rates it\n"
     "  --list    prints the stored customers and their quotes\n"
     "  --delete  deletes stored quote ID\n"
@@ -156,7 +173,7 @@ void PrintSummary(TVereDivoQuote &quote)
 }
 
 // `stored`: the quote was saved or opened, so its customer number and quote ID are given too.
-void PrintJson(TVereDivoQuote &quote, bool rated, bool stored)
+nlohmann::ordered_json QuoteJson(TVereDivoQuote &quote, bool rated, bool stored)
 {
     nlohmann::ordered_json out;
     out["state"] = quote.StateCode;
@@ -177,7 +194,7 @@ void PrintJson(TVereDivoQuote &quote, bool rated, bool stored)
         summary.push_back({{"label", Windows1252ToUtf8(line.Label)}, {"amount", line.Amount}});
     }
     out["summary"] = summary;
-    std::cout << out.dump(2) << "\n";
+    return out;
 }
 
 // The customer and quote information dialog of the command: the request's customer must have
@@ -241,19 +258,99 @@ struct TOptions
 {
     TMode Mode = TMode::Rate;
     std::string ProgramDir;
-    std::string File;
+    std::vector<std::string> Files;
+    std::string Pdf; // --pdf: a file, or a folder for the worksheets of several quotes
     int32_t QuoteID = 0;
     bool Json = false;
     bool Log = false;
 };
 
-// Calculates and prints; the exit status of the command.
-int RateAndPrint(TVereDivoQuote &quote, const TOptions &options)
+// What one quote of the run writes besides its summary.
+struct TQuoteRun
+{
+    std::string File; // the request file; empty for a stored quote
+    const TRateRequest *Request = nullptr;
+    std::string Pdf; // the worksheet's path; empty: none
+    nlohmann::ordered_json *Batch = nullptr; // several quotes: their JSON is gathered here
+};
+
+#ifdef VEREDIVO_RATE_PDF
+TAgencyAddress AgencyAddressOf(const TRateRequest::AgencyFields &a)
+{
+    return {a.Name, a.Attn, a.Street, a.City, a.State, a.Zip, a.Phone, a.Fax, a.Producer, a.EMail};
+}
+
+// The agency the worksheet names: the request's, else the program's agency profile.
+TAgencyAddress AgencyFor(TToolApplication &application, const TRateRequest *request)
+{
+    if (request != nullptr && request->Agency.Given) {
+        return AgencyAddressOf(request->Agency);
+    }
+    TAgencyProfile profile(application.Info().ProgramSettingsFile());
+    profile.Load();
+    const TAgencyInformation &p = profile.Information();
+    return {p.Name, p.Attn,  p.Street, p.City,       p.State,
+            p.Zip,  p.Phone, p.Fax,    p.ProducerID, p.EMail};
+}
+#endif
+
+// The program's checks before output, then the worksheet PDF; false (and why on standard error)
+// when the quote cannot be printed. A PDF that cannot be written raises EPdfError.
+bool WriteQuotePdf(TToolApplication &application, TVereDivoQuote &quote, const TQuoteRun &run,
+                   bool validPremium)
+{
+#ifdef VEREDIVO_RATE_PDF
+    application.SetAgency(AgencyFor(application, run.Request));
+    if (Trim(application.Agency().Name).empty()) {
+        std::cerr << "veredivo-rate: Cannot print Quote without an Agency Profile (give "
+                     "\"agency\": { \"name\": \"...\" } or fill in the program's agency profile)\n";
+        return false;
+    }
+    if (!validPremium) {
+        std::cerr << "veredivo-rate: Cannot print Quote without a valid premium\n";
+        return false;
+    }
+    if (Trim(quote.Customer().Company()).empty()) {
+        std::cerr << "veredivo-rate: Unable to print without a Company Name (give \"customer\": "
+                     "{ \"company\": \"...\" })\n";
+        return false;
+    }
+    WriteWorksheetPdf(quote, run.Pdf);
+    return true;
+#else
+    (void)application;
+    (void)quote;
+    (void)run;
+    (void)validPremium;
+    throw std::runtime_error("this build writes no PDF files (it was built without Qt)");
+#endif
+}
+
+// Calculates, writes the worksheet when asked and prints; the exit status of the command.
+int RateAndPrint(TToolApplication &application, TVereDivoQuote &quote, const TOptions &options,
+                 const TQuoteRun &run)
 {
     const bool stored = options.Mode != TMode::Rate;
     const bool rated = quote.CalculatePremium();
+    const bool valid = rated && quote.TotalPremium != 0;
+    int status = valid ? 0 : 2;
+    bool written = false;
+    if (!run.Pdf.empty()) {
+        written = WriteQuotePdf(application, quote, run, valid);
+        status = written ? status : std::max(status, 1);
+    }
     if (options.Json) {
-        PrintJson(quote, rated, stored);
+        nlohmann::ordered_json out = QuoteJson(quote, rated, stored);
+        if (written) {
+            out["pdf"] = run.Pdf;
+        }
+        if (run.Batch != nullptr) {
+            nlohmann::ordered_json entry = {{"file", run.File}};
+            entry.update(out);
+            run.Batch->push_back(entry);
+        } else {
+            std::cout << out.dump(2) << "\n";
+        }
     } else {
         if (!rated) {
             std::cerr << "veredivo-rate: the quote has no class lines to rate\n";
@@ -264,8 +361,11 @@ int RateAndPrint(TVereDivoQuote &quote, const TOptions &options)
             std::cout << "\nCustomer number: " << quote.Customer().CustomerNumber()
                       << "\nQuote ID: " << quote.QuoteId << "\n";
         }
+        if (written) {
+            std::cout << "\nWorksheet: " << run.Pdf << "\n";
+        }
     }
-    return rated && quote.TotalPremium != 0 ? 0 : 2;
+    return status;
 }
 
 TControlInterface &BuildInputs(TToolApplication &application, TVereDivoQuote &quote,
@@ -277,9 +377,10 @@ TControlInterface &BuildInputs(TToolApplication &application, TVereDivoQuote &qu
     return controls;
 }
 
-int RateRequestFile(TToolApplication &application, const TOptions &options)
+int RateRequestFile(TToolApplication &application, const TOptions &options, TQuoteRun run)
 {
-    const TRateRequest request = ParseRateRequest(ReadWholeFile(options.File));
+    const TRateRequest request = ParseRateRequest(ReadWholeFile(run.File));
+    run.Request = &request;
     TCustLOBInfo header;
     header.SetState(request.State);
     std::unique_ptr<TVereDivoQuote> quote =
@@ -302,8 +403,10 @@ int RateRequestFile(TToolApplication &application, const TOptions &options)
     quote->RefreshDependentInputs();
     ApplyInputs(controls, request);
 
-    if (options.Mode == TMode::Save) {
+    if (options.Mode == TMode::Save || !run.Pdf.empty()) {
         ApplyCustomer(*quote, request);
+    }
+    if (options.Mode == TMode::Save) {
         if (!quote->CalculatePremium() || quote->TotalPremium == 0) {
             std::cerr << "veredivo-rate: a quote without a premium is not stored\n";
             return 2;
@@ -316,7 +419,58 @@ int RateRequestFile(TToolApplication &application, const TOptions &options)
             return 1;
         }
     }
-    return RateAndPrint(*quote, options);
+    return RateAndPrint(application, *quote, options, run);
+}
+
+bool IsFolder(const std::string &path)
+{
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
+}
+
+// The worksheet of a quote named `stem` under --pdf: the path given, or in the folder given.
+std::string PdfPath(const std::string &given, const std::string &stem)
+{
+    if (given.empty() || !IsFolder(given)) {
+        return given;
+    }
+    return (std::filesystem::path(given) / (stem + ".pdf")).string();
+}
+
+// Each request file in turn; one that fails is reported and the others still run. The exit
+// status is the worst of them.
+int RateRequestFiles(TToolApplication &application, const TOptions &options)
+{
+    const bool several = options.Files.size() > 1;
+    nlohmann::ordered_json batch = nlohmann::ordered_json::array();
+    int status = 0;
+    for (const std::string &file : options.Files) {
+        TQuoteRun run;
+        run.File = file;
+        run.Pdf = PdfPath(options.Pdf, std::filesystem::path(file).stem().string());
+        run.Batch = several && options.Json ? &batch : nullptr;
+        if (several && !options.Json) {
+            std::cout << (&file == &options.Files.front() ? "" : "\n") << "== " << file << "\n";
+        }
+        std::string failure;
+        try {
+            status = std::max(status, RateRequestFile(application, options, run));
+            continue;
+        } catch (const ERateRequestError &error) {
+            failure = file + ": " + error.what();
+        } catch (const std::exception &error) {
+            failure = error.what();
+        }
+        std::cerr << "veredivo-rate: " << failure << "\n";
+        if (run.Batch != nullptr) {
+            batch.push_back({{"file", file}, {"error", failure}});
+        }
+        status = 1;
+    }
+    if (several && options.Json) {
+        std::cout << batch.dump(2) << "\n";
+    }
+    return status;
 }
 
 int OpenStoredQuote(TToolApplication &application, const TOptions &options)
@@ -338,7 +492,9 @@ int OpenStoredQuote(TToolApplication &application, const TOptions &options)
     BuildInputs(application, *quote, controls);
     application.Info().QuoteDB().LoadQuote(*quote);
     quote->RefreshDependentInputs();
-    return RateAndPrint(*quote, options);
+    TQuoteRun run;
+    run.Pdf = PdfPath(options.Pdf, "quote-" + IntText(options.QuoteID));
+    return RateAndPrint(application, *quote, options, run);
 }
 
 int ListStoredQuotes(TToolApplication &application, const TOptions &options)
@@ -419,14 +575,46 @@ bool ParseOptions(int argc, char **argv, TOptions &options)
                 !TryStrToInt(argv[++i], options.QuoteID) || options.QuoteID <= 0) {
                 return false;
             }
-        } else if (!arg.empty() && arg[0] != '-' && options.File.empty()) {
-            options.File = arg;
+        } else if (arg == "--pdf" && i + 1 < argc && argv[i + 1][0] != '\0') {
+            options.Pdf = argv[++i];
+        } else if (!arg.empty() && arg[0] != '-') {
+            options.Files.push_back(arg);
         } else {
             return false;
         }
     }
     const bool needsFile = options.Mode == TMode::Rate || options.Mode == TMode::Save;
-    return needsFile != options.File.empty();
+    if (needsFile == options.Files.empty()) {
+        return false;
+    }
+    const bool pdfAllowed = options.Mode != TMode::List && options.Mode != TMode::Delete;
+    // Several quotes only where each can leave its worksheet.
+    const bool several = options.Files.size() > 1;
+    return (options.Pdf.empty() || pdfAllowed) &&
+        (!several || (options.Mode == TMode::Rate && !options.Pdf.empty()));
+}
+
+// Several worksheets go to a folder that exists, and no two of them to the same file.
+bool CheckPdfFolder(const TOptions &options)
+{
+    if (options.Files.size() < 2) {
+        return true;
+    }
+    if (!IsFolder(options.Pdf)) {
+        std::cerr << "veredivo-rate: --pdf " << options.Pdf
+                  << ": with several quote files this must be an existing folder\n";
+        return false;
+    }
+    std::set<std::string> names;
+    for (const std::string &file : options.Files) {
+        if (!names.insert(std::filesystem::path(file).stem().string()).second) {
+            std::cerr << "veredivo-rate: two quote files are named "
+                      << std::filesystem::path(file).stem().string()
+                      << "; their worksheets would overwrite each other\n";
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -442,6 +630,18 @@ int main(int argc, char **argv)
         std::cerr << Usage;
         return 1;
     }
+    if (!CheckPdfFolder(options)) {
+        return 1;
+    }
+#ifdef VEREDIVO_RATE_PDF
+    // The worksheet is drawn with Qt's fonts; no window is ever shown.
+    std::unique_ptr<QGuiApplication> qt;
+    int qtArgc = 1;
+    if (!options.Pdf.empty()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qt = std::make_unique<QGuiApplication>(qtArgc, argv);
+    }
+#endif
     try {
         TToolApplication application(
             options.ProgramDir.empty() ? ProgramFolder() : IncludeTrailingSlash(options.ProgramDir),
@@ -449,7 +649,7 @@ int main(int argc, char **argv)
         switch (options.Mode) {
         case TMode::Rate:
         case TMode::Save:
-            return RateRequestFile(application, options);
+            return RateRequestFiles(application, options);
         case TMode::Open:
             return OpenStoredQuote(application, options);
         case TMode::List:
@@ -457,10 +657,6 @@ int main(int argc, char **argv)
         case TMode::Delete:
             return DeleteStoredQuote(application, options);
         }
-    } catch (const ERateRequestError &error) {
-        std::cerr << "veredivo-rate: " << options.File << ": " << error.what() << "\n";
-    } catch (const ERequestMismatch &error) {
-        std::cerr << "veredivo-rate: " << error.what() << "\n";
     } catch (const std::exception &error) {
         std::cerr << "veredivo-rate: " << error.what() << "\n";
     }
