@@ -10,10 +10,24 @@
 #include "rating/VereDivoQuote.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
 const std::string kFont = "Times New Roman";
+
+// One row of the class section: a class line, or an entry of a multi-entry line (whose split
+// label continues on a row of its own).
+struct TClassRow
+{
+    std::string Label;
+    bool Cut = false; // cut short of the payroll column
+    std::string Payroll;
+    std::string Rate;
+    std::string Employees;
+    std::string Premium;
+    std::string Tail; // the continuation of a split entry label
+};
 
 class TWorksheetPrinter
 {
@@ -42,6 +56,9 @@ private:
         m_canvas.TextOut((m_width - m_canvas.TextWidth(text)) / 2, m_y, text);
     }
     void Advance(int32_t lines);
+    // The longest beginning of `text` that ends two blanks short of `room`, so a text never
+    // touches the column after it.
+    std::string CutShortOf(std::string text, int32_t room) const;
     // A label in bold at C1; the font is regular afterwards.
     void Label(const std::string &label);
     // "$" at C3 and the digits right-aligned in a field as wide as n nines.
@@ -51,7 +68,10 @@ private:
     void PrintHeader();
     void PrintStateFactors();
     void PrintClasses();
-    void PrintClassLine(const TVereDivoClass &line);
+    // The rows of a class line: the line itself, then each entry of a multi-entry line.
+    std::vector<TClassRow> ClassRows(const TVereDivoClass &line) const;
+    // `widths`: the widest payroll, rate, employees and premium text of all rows.
+    void PrintClassRow(const TClassRow &row, const int32_t (&widths)[4]);
     void PrintPremiumSummary();
     void PrintTotalAndTerms();
     void PrintClosingText();
@@ -73,6 +93,15 @@ void TWorksheetPrinter::Advance(int32_t lines)
         m_canvas.NewPage();
         m_y = line;
     }
+}
+
+std::string TWorksheetPrinter::CutShortOf(std::string text, int32_t room) const
+{
+    room -= m_canvas.TextWidth("  ");
+    while (!text.empty() && m_canvas.TextWidth(text) >= room) {
+        text.pop_back();
+    }
+    return text;
 }
 
 void TWorksheetPrinter::Label(const std::string &label)
@@ -129,7 +158,7 @@ void TWorksheetPrinter::PrintHeader()
 
     Advance(3);
     Label("Policyholder's Name:");
-    At(C(2), Trim(m_quote.Customer().Company()));
+    At(C(2), CutShortOf(Trim(m_quote.Customer().Company()), C(5) - C(2)));
     At(C(5), "Effective: " + DateToStr(m_quote.EffectiveDate) + "  Quoted: " + DateToStr(Today()));
 }
 
@@ -144,24 +173,17 @@ void TWorksheetPrinter::PrintStateFactors()
     }
 }
 
-void TWorksheetPrinter::PrintClassLine(const TVereDivoClass &line)
+std::vector<TClassRow> TWorksheetPrinter::ClassRows(const TVereDivoClass &line) const
 {
-    // Cut short of the payroll column by two blanks, so the two never touch.
-    std::string description = line.Code + " - " + line.DisplayName();
-    const int32_t room = C(3) - C(1) - m_canvas.TextWidth("  ");
-    while (!description.empty() && m_canvas.TextWidth(description) >= room) {
-        description.pop_back();
-    }
-    At(C(1), description);
+    std::vector<TClassRow> rows;
     const int32_t payroll = line.GetPayroll();
-    At(C(3), payroll == 0 ? "$ If Any" : MoneyText(payroll));
-    At(C(5), FixedText(line.Rate, 2));
-    At(C(6), "   " + IntText(line.Employees));
     const auto *multi = dynamic_cast<const TMultiEntryVereDivoClass *>(&line);
-    At(C(7), MoneyText(multi ? multi->BasePremium : line.GetPremium()));
-    Advance(1);
+    rows.push_back({line.Code + " - " + line.DisplayName(), true,
+                    payroll == 0 ? "$ If Any" : MoneyText(payroll), FixedText(line.Rate, 2),
+                    "   " + IntText(line.Employees),
+                    MoneyText(multi ? multi->BasePremium : line.GetPremium()), std::string()});
     if (multi == nullptr) {
-        return;
+        return rows;
     }
     for (int32_t entryNo = 1; entryNo <= multi->EntryCount; ++entryNo) {
         const TVereDivoPayrollItem *entry = multi->GetEntry(entryNo);
@@ -169,17 +191,28 @@ void TWorksheetPrinter::PrintClassLine(const TVereDivoClass &line)
             continue;
         }
         const bool split = multi->HasEntrySplit(entryNo);
-        At(C(1),
-           "  " + (split ? multi->GetEntryLabelHead(entryNo) : multi->GetEntryLabel(entryNo)));
-        At(C(3), MoneyText(entry->Payroll));
-        At(C(5), FixedText(EntryFactor(m_quote.MiscFactors, entryNo), 4));
-        At(C(6), "  ---");
-        At(C(7), MoneyText(entry->Premium));
+        rows.push_back(
+            {"  " + (split ? multi->GetEntryLabelHead(entryNo) : multi->GetEntryLabel(entryNo)),
+             false, MoneyText(entry->Payroll),
+             FixedText(EntryFactor(m_quote.MiscFactors, entryNo), 4), "  ---",
+             MoneyText(entry->Premium),
+             split ? "       " + multi->GetEntryLabelTail(entryNo) : std::string()});
+    }
+    return rows;
+}
+
+void TWorksheetPrinter::PrintClassRow(const TClassRow &row, const int32_t (&widths)[4])
+{
+    At(C(1), row.Cut ? CutShortOf(row.Label, C(3) - C(1)) : row.Label);
+    const std::string *figures[4] = {&row.Payroll, &row.Rate, &row.Employees, &row.Premium};
+    const int32_t columns[4] = {C(3), C(5), C(6), C(7)};
+    for (size_t i = 0; i < 4; ++i) {
+        At(columns[i] + widths[i] - m_canvas.TextWidth(*figures[i]), *figures[i]);
+    }
+    Advance(1);
+    if (!row.Tail.empty()) {
+        At(C(1), row.Tail);
         Advance(1);
-        if (split) {
-            At(C(1), "       " + multi->GetEntryLabelTail(entryNo));
-            Advance(1);
-        }
     }
 }
 
@@ -195,8 +228,23 @@ void TWorksheetPrinter::PrintClasses()
     At(C(7), "Premium:");
     Style(0);
     Advance(1);
+    std::vector<TClassRow> rows;
     for (const TVereDivoClass *line : m_quote.Classes) {
-        PrintClassLine(*line);
+        for (TClassRow &row : ClassRows(*line)) {
+            rows.push_back(std::move(row));
+        }
+    }
+    // Each figure column is right-aligned on the edge of its widest figure, which starts at the
+    // column, so amounts of different lengths line up by their last digit.
+    int32_t widths[4] = {};
+    for (const TClassRow &row : rows) {
+        const std::string *figures[4] = {&row.Payroll, &row.Rate, &row.Employees, &row.Premium};
+        for (size_t i = 0; i < 4; ++i) {
+            widths[i] = std::max(widths[i], m_canvas.TextWidth(*figures[i]));
+        }
+    }
+    for (const TClassRow &row : rows) {
+        PrintClassRow(row, widths);
     }
 }
 

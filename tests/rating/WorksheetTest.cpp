@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <set>
 
 namespace {
 
@@ -99,7 +101,11 @@ TEST(Worksheet, APdfPageCarriesEveryFactorClassAndSummaryLineInItsColumns)
         EXPECT_EQ(row[0]->Font.Style, 0);
     }
 
-    // Class lines: payroll, rate, employees and premium in their columns; no payroll is "If Any".
+    // Class lines: payroll, rate, employees and premium in their columns, each column's figures
+    // right-aligned on one edge with the widest starting at the column; no payroll is "If Any".
+    const int32_t columns[4] = {440, 544, 608, 672};
+    std::set<int32_t> rightEdges[4];
+    int32_t leftmost[4] = {800, 800, 800, 800};
     for (const TVereDivoClass *line : h.Quote().Classes) {
         const TCanvasCall *description = canvas.FindText(line->Code + " - ");
         ASSERT_NE(description, nullptr) << line->Code;
@@ -108,13 +114,22 @@ TEST(Worksheet, APdfPageCarriesEveryFactorClassAndSummaryLineInItsColumns)
         ASSERT_EQ(row.size(), 4u);
         EXPECT_EQ(row[0]->Text,
                   line->GetPayroll() == 0 ? "$ If Any" : MoneyText(line->GetPayroll()));
-        EXPECT_EQ(row[0]->X, 440);
         EXPECT_EQ(row[1]->Text, FixedText(line->Rate, 2));
-        EXPECT_EQ(row[1]->X, 544);
         EXPECT_EQ(row[2]->Text, "   " + IntText(line->Employees));
         EXPECT_EQ(row[3]->Text, MoneyText(line->GetPremium()));
-        EXPECT_EQ(row[3]->X, 672);
+        for (size_t i = 0; i < 4; ++i) {
+            rightEdges[i].insert(row[i]->X2);
+            leftmost[i] = std::min(leftmost[i], row[i]->X);
+        }
     }
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(rightEdges[i].size(), 1u) << "column " << i;
+        EXPECT_EQ(leftmost[i], columns[i]) << "column " << i;
+    }
+    // The premiums differ in width ("$0" for no payroll), so the edge is a real alignment.
+    EXPECT_EQ(RowOf(canvas, *canvas.FindText("8810 - ")).at(3)->Text, "$0");
+    EXPECT_GT(RowOf(canvas, *canvas.FindText("8810 - ")).at(3)->X,
+              RowOf(canvas, *canvas.FindText("5645 - ")).at(3)->X);
     EXPECT_EQ(RowOf(canvas, *canvas.FindText("8810 - ")).at(0)->Text, "$ If Any");
 
     // Summary amounts: "$" at C3, the digits right-aligned on one edge.
@@ -186,6 +201,17 @@ TEST(Worksheet, MoneyWidthDepositLineAndLongDescriptions)
     const TCanvasCall &down = Drawn(outside, quote.PaymentTermsText());
     EXPECT_EQ(down.Font.Size, 14);
     EXPECT_EQ(down.Font.Style, fsBold);
+
+    // A long insured's name stops two blanks short of the dates.
+    quote.Customer().SetCompany("MERRIMACK VALLEY BUILDING AND TRADES COOPERATIVE OF ANDOVER");
+    TRecordingCanvas named;
+    quote.PrintWorksheet(named, 800, 1);
+    const auto nameRow = RowOf(named, Drawn(named, "Policyholder's Name:"));
+    ASSERT_EQ(nameRow.size(), 2u);
+    EXPECT_EQ(nameRow[0]->Text.rfind("MERRIMACK VALLEY BUILDING", 0), 0u);
+    EXPECT_LT(nameRow[0]->Text.size(), 59u);
+    EXPECT_LT(nameRow[0]->X2, 544 - 13);
+    EXPECT_GE(nameRow[0]->X2 + 7, 544 - 13);
 
     // On a narrow page the description is cut short of the payroll column.
     TRecordingCanvas narrow(400, 1400);
