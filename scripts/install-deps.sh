@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev libsqlite3-dev
     poppler-utils xvfb xauth fonts-liberation2
     python3 python3-dbfread libdbd-xbase-perl
+    libreoffice-writer-nogui
 )
 
 missing=()

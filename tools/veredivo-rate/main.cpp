@@ -10,6 +10,7 @@
 #include "core/Text.h"
 #include "db/CBDatabase.h"
 #include "db/VereDivoDatabase.h"
+#include "export/WordExport.h"
 #include "rating/VereDivoQuote.h"
 #include "storage/VereDivoCustDBO.h"
 #include "storage/VereDivoQuoteDBInterface.h"
@@ -38,6 +39,7 @@ const char *const Usage =
     "usage: veredivo-rate [--program-dir DIR] [--json] [--log] [--save] [--pdf PDF] QUOTE.json\n"
     "       veredivo-rate [--program-dir DIR] [--json] [--log] --pdf FOLDER QUOTE.json...\n"
     "       veredivo-rate [--program-dir DIR] [--json] [--log] [--pdf PDF] --open ID\n"
+    "       veredivo-rate [--program-dir DIR] [--json] [--log] --pool-docx FILE QUOTE.json\n"
     "       veredivo-rate [--program-dir DIR] [--json] --list\n"
     "       veredivo-rate [--program-dir DIR] --delete ID\n"
     "  Rates the quote in QUOTE.json against the tables in DIR/Data/ (default: the folder of\n"
@@ -51,6 +53,9 @@ const char *const Usage =
     "  --open    reopens stored quote ID, restores its inputs and classes and rates it\n"
     "  --list    prints the stored customers and their quotes\n"
     "  --delete  deletes stored quote ID\n"
+    "  --pool-docx FILE  also writes the quote's pool application as a Word document to FILE\n"
+    "            (plans with a Word pool application; the template the program's Office\n"
+    "            2003/2007 choice names; FILE must not exist)\n"
     "  --json    prints every result amount by name (or the listing) as JSON instead\n"
     "  --log     writes the quote's log lines to standard error\n";
 
@@ -263,6 +268,7 @@ struct TOptions
     int32_t QuoteID = 0;
     bool Json = false;
     bool Log = false;
+    std::string PoolDocx;
 };
 
 // What one quote of the run writes besides its summary.
@@ -368,6 +374,39 @@ int RateAndPrint(TToolApplication &application, TVereDivoQuote &quote, const TOp
     return status;
 }
 
+// The pool application the program's "Print Poo&l Application" fills in the word processor,
+// written to `path`.
+int WritePoolApplication(TToolApplication &application, TVereDivoQuote &quote,
+                         const std::string &path)
+{
+    if (quote.PlanProfile->Pool_App != 1) {
+        std::cerr << "veredivo-rate: broker " << quote.PlanId << "'s " << quote.StateCode
+                  << " plan has no Word pool application (its pool application kind is "
+                  << quote.PlanProfile->Pool_App << ", not 1)\n";
+        return 1;
+    }
+    if (FileExists(path)) {
+        std::cerr << "veredivo-rate: " << path << " exists already; name a new file\n";
+        return 1;
+    }
+    const std::vector<TQuoteDataInfo> values = BuildApplicationData(quote, PoolApplicationKind);
+    TDocxWordProcessor processor(path, false);
+    const TWordExportResult result = RunWordExport(
+        processor,
+        PoolApplicationTemplate(application.ProgramFolder(), UseOffice2003PoolApplication()),
+        values, {});
+    if (!result.Completed) {
+        std::string message = result.Error;
+        for (char &c : message) {
+            c = c == '\r' ? '\n' : c;
+        }
+        std::cerr << "veredivo-rate: " << Windows1252ToUtf8(message) << "\n";
+        return 1;
+    }
+    std::cerr << "Pool application written to " << path << " (" << values.size() << " fields)\n";
+    return 0;
+}
+
 TControlInterface &BuildInputs(TToolApplication &application, TVereDivoQuote &quote,
                                TControlInterface &controls)
 {
@@ -403,7 +442,7 @@ int RateRequestFile(TToolApplication &application, const TOptions &options, TQuo
     quote->RefreshDependentInputs();
     ApplyInputs(controls, request);
 
-    if (options.Mode == TMode::Save || !run.Pdf.empty()) {
+    if (options.Mode == TMode::Save || !run.Pdf.empty() || !options.PoolDocx.empty()) {
         ApplyCustomer(*quote, request);
     }
     if (options.Mode == TMode::Save) {
@@ -419,7 +458,11 @@ int RateRequestFile(TToolApplication &application, const TOptions &options, TQuo
             return 1;
         }
     }
-    return RateAndPrint(application, *quote, options, run);
+    const int status = RateAndPrint(application, *quote, options, run);
+    if (options.PoolDocx.empty()) {
+        return status;
+    }
+    return status == 0 ? WritePoolApplication(application, *quote, options.PoolDocx) : status;
 }
 
 bool IsFolder(const std::string &path)
@@ -562,6 +605,8 @@ bool ParseOptions(int argc, char **argv, TOptions &options)
             options.Log = true;
         } else if (arg == "--program-dir" && i + 1 < argc) {
             options.ProgramDir = argv[++i];
+        } else if (arg == "--pool-docx" && i + 1 < argc && options.PoolDocx.empty()) {
+            options.PoolDocx = argv[++i];
         } else if (arg == "--save") {
             if (!mode(TMode::Save)) {
                 return false;
@@ -590,6 +635,10 @@ bool ParseOptions(int argc, char **argv, TOptions &options)
     const bool pdfAllowed = options.Mode != TMode::List && options.Mode != TMode::Delete;
     // Several quotes only where each can leave its worksheet.
     const bool several = options.Files.size() > 1;
+    // The pool application is written for one quote from its request.
+    if (!options.PoolDocx.empty() && (!needsFile || several)) {
+        return false;
+    }
     return (options.Pdf.empty() || pdfAllowed) &&
         (!several || (options.Mode == TMode::Rate && !options.Pdf.empty()));
 }
