@@ -81,6 +81,7 @@ struct TDocxDocument::TImpl
         TDocumentField::Kind FieldKind = TDocumentField::Kind::Text;
         pugi::xml_node Begin; // the begin fldChar, or the sdt
         pugi::xml_node SeparateRun; // legacy fields with a result part
+        pugi::xml_node EndRun;
         std::vector<pugi::xml_node> ResultRuns;
     };
     std::vector<TFieldRef> Fields;
@@ -212,6 +213,7 @@ struct TDocxDocument::TImpl
                     scan.Stack.pop_back();
                     if (const auto kind = open.FormKind()) {
                         open.Ref.FieldKind = *kind;
+                        open.Ref.EndRun = run;
                         scan.Slots[open.Slot] = open.Ref;
                     }
                 }
@@ -374,9 +376,19 @@ struct TDocxDocument::TImpl
                 ref.ResultRuns[i].parent().remove_child(ref.ResultRuns[i]);
             }
         } else {
-            // An empty result: a new run after the separator, formatted like the field.
-            target = ref.SeparateRun.parent().insert_child_after(W("r").c_str(), ref.SeparateRun);
-            if (const pugi::xml_node format = ref.SeparateRun.child(W("rPr").c_str())) {
+            // An empty result: a new run after the separator, formatted like the field. A
+            // field without a separator gets one before its end.
+            pugi::xml_node separator = ref.SeparateRun;
+            if (!separator) {
+                separator = ref.EndRun.parent().insert_child_before(W("r").c_str(), ref.EndRun);
+                if (const pugi::xml_node format = ref.EndRun.child(W("rPr").c_str())) {
+                    separator.append_copy(format);
+                }
+                separator.append_child(W("fldChar").c_str())
+                    .append_attribute(W("fldCharType").c_str()) = "separate";
+            }
+            target = separator.parent().insert_child_after(W("r").c_str(), separator);
+            if (const pugi::xml_node format = separator.child(W("rPr").c_str())) {
                 target.append_copy(format);
             }
         }
@@ -503,7 +515,14 @@ void TDocxDocument::SetFieldResult(int32_t index, const std::string &text)
     const auto W = [this](const char *local) { return m_impl->W(local); };
     switch (ref.FieldKind) {
     case TDocumentField::Kind::CheckBox: {
-        pugi::xml_node box = m_impl->FormData(ref).child(W("checkBox").c_str());
+        pugi::xml_node data = m_impl->FormData(ref);
+        if (!data) {
+            data = ref.Begin.append_child(W("ffData").c_str());
+        }
+        pugi::xml_node box = data.child(W("checkBox").c_str());
+        if (!box) {
+            box = data.append_child(W("checkBox").c_str());
+        }
         pugi::xml_node state = box.child(W("checked").c_str());
         if (!state) {
             state = box.append_child(W("checked").c_str());

@@ -228,3 +228,24 @@ TEST(DocxDocument, SavingNeverReplacesUnlessAskedAndLeavesNoPartialFile)
     const TCommandResult listing = RunCommand("ls -A " + ShellQuoted(folder.Path()));
     EXPECT_EQ(listing.Out, "app.docx\n");
 }
+
+TEST(DocxDocument, FieldsWithoutAResultPartOrFormDataAreFilledToo)
+{
+    ScratchFolder folder;
+    WriteDocx(folder.File("t.docx"),
+              Paragraph("<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText> "
+                        "FORMTEXT </w:instrText></w:r><w:r><w:fldChar "
+                        "w:fldCharType=\"end\"/></w:r>"
+                        "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText> "
+                        "FORMCHECKBOX </w:instrText></w:r><w:r><w:fldChar "
+                        "w:fldCharType=\"end\"/></w:r>"));
+    TDocxDocument document(folder.File("t.docx"));
+    ASSERT_EQ(document.FieldCount(), 2);
+    document.SetFieldResult(1, "given");
+    document.SetFieldResult(2, "X");
+    document.SaveAs(folder.File("out.docx"), false);
+    const std::vector<std::string> lines = ReadWithPython(folder.File("out.docx"));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], Line(1, "text", "", "given"));
+    EXPECT_EQ(lines[1], Line(2, "check", "", "1"));
+}
