@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build ccache pkg-config clang clang-format libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-svg-dev qt6-webengine-dev
     qt6-webengine-dev-tools libgl-dev
-    libpugixml-dev libsimpleini-dev libzip-dev nlohmann-json3-dev libgmime-3.0-dev
+    libpugixml-dev libsimpleini-dev libzip-dev zlib1g-dev nlohmann-json3-dev libgmime-3.0-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev libsqlite3-dev
     poppler-utils xvfb xauth fonts-liberation2
     python3 python3-dbfread libdbd-xbase-perl
