@@ -3,6 +3,7 @@
 // halfway leaves the tables as they were and checking clean.
 
 #include "maintenance/TableMaintenance.h"
+#include "maintenance/AboutInformation.h"
 
 #include "core/Paths.h"
 #include "core/Text.h"
@@ -316,4 +317,23 @@ TEST(TableMaintenance, PrepareSetupFileWritesTheBrokersTablesWithAManifest)
     EXPECT_THROW(PrepareSetupFile(data.folder.Path(), 0, 5, out.File("second/"), FailAt(30)),
                  std::runtime_error);
     EXPECT_FALSE(DirectoryExists(out.File("second/")));
+}
+
+TEST(AboutInformation, TheBrokersPlansWithTheirRateDates)
+{
+    DataCopy data;
+    data.Close();
+    const std::vector<TPlanRateDates> plans = PlanRateDates(data.folder.Path(), 5);
+    ASSERT_EQ(plans.size(), 2u);
+    EXPECT_EQ(PlanRateDatesText(plans[0]),
+              "Massachusetts: 07/01/2024 to 06/30/2026, 07/01/2026 "
+              "to 12/31/2027 (rates change 07/01/2026)");
+    EXPECT_EQ(plans[1].StateName, "New Jersey");
+    EXPECT_TRUE(PlanRateDates(data.folder.Path(), 9).empty());
+    EXPECT_THROW(PlanRateDates(data.folder.File("missing/"), 1), std::exception);
+    bool zip = false;
+    for (const TThirdParty &component : ThirdPartyComponents()) {
+        zip = zip || std::string(component.Name) == "libzip";
+    }
+    EXPECT_TRUE(zip);
 }
