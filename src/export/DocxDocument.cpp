@@ -95,6 +95,18 @@ struct TDocxDocument::TImpl
     }
 
     std::string W(const char *local) const { return Prefix + local; }
+    // The child element, made when missing.
+    pugi::xml_node Child(pugi::xml_node parent, const char *local) const
+    {
+        pugi::xml_node child = parent.child(W(local).c_str());
+        return child ? child : parent.append_child(W(local).c_str());
+    }
+    // The attribute, made when missing.
+    pugi::xml_attribute Attribute(pugi::xml_node node, const char *local) const
+    {
+        pugi::xml_attribute attribute = node.attribute(W(local).c_str());
+        return attribute ? attribute : node.append_attribute(W(local).c_str());
+    }
     bool Is(const pugi::xml_node &node, const char *local) const
     {
         return node.type() == pugi::node_element && node.name() == W(local);
@@ -486,12 +498,17 @@ int32_t TDocxDocument::FieldCount() const
     return static_cast<int32_t>(m_impl->Fields.size());
 }
 
-TDocumentField TDocxDocument::Field(int32_t index) const
+void TDocxDocument::RequireField(int32_t index) const
 {
     if (index < 1 || index > FieldCount()) {
         throw EDocumentError("The document has no form field " + std::to_string(index) +
                              " (it has " + std::to_string(FieldCount()) + ").");
     }
+}
+
+TDocumentField TDocxDocument::Field(int32_t index) const
+{
+    RequireField(index);
     return m_impl->Describe(m_impl->Fields[static_cast<size_t>(index - 1)]);
 }
 
@@ -506,10 +523,7 @@ std::vector<TDocumentField> TDocxDocument::Fields() const
 
 void TDocxDocument::SetFieldResult(int32_t index, const std::string &text)
 {
-    if (index < 1 || index > FieldCount()) {
-        throw EDocumentError("The document has no form field " + std::to_string(index) +
-                             " (it has " + std::to_string(FieldCount()) + ").");
-    }
+    RequireField(index);
     TImpl::TFieldRef &ref = m_impl->Fields[static_cast<size_t>(index - 1)];
     const std::string utf8 = XmlSafe(Windows1252ToUtf8(text));
     const auto W = [this](const char *local) { return m_impl->W(local); };
@@ -519,19 +533,8 @@ void TDocxDocument::SetFieldResult(int32_t index, const std::string &text)
         if (!data) {
             data = ref.Begin.append_child(W("ffData").c_str());
         }
-        pugi::xml_node box = data.child(W("checkBox").c_str());
-        if (!box) {
-            box = data.append_child(W("checkBox").c_str());
-        }
-        pugi::xml_node state = box.child(W("checked").c_str());
-        if (!state) {
-            state = box.append_child(W("checked").c_str());
-        }
-        pugi::xml_attribute value = state.attribute(W("val").c_str());
-        if (!value) {
-            value = state.append_attribute(W("val").c_str());
-        }
-        value = IsTicked(text) ? "1" : "0";
+        pugi::xml_node state = m_impl->Child(m_impl->Child(data, "checkBox"), "checked");
+        m_impl->Attribute(state, "val") = IsTicked(text) ? "1" : "0";
         break;
     }
     case TDocumentField::Kind::DropDown: {
@@ -553,11 +556,7 @@ void TDocxDocument::SetFieldResult(int32_t index, const std::string &text)
         if (!result) {
             result = list.prepend_child(W("result").c_str());
         }
-        pugi::xml_attribute value = result.attribute(W("val").c_str());
-        if (!value) {
-            value = result.append_attribute(W("val").c_str());
-        }
-        value = found;
+        m_impl->Attribute(result, "val") = found;
         break;
     }
     case TDocumentField::Kind::ContentControl:

@@ -61,6 +61,9 @@ public:
     const std::string &TemplatePath() const { return m_path; }
 
 private:
+    // Raises EDocumentError naming the field and the count when there is no field `index`.
+    void RequireField(int32_t index) const;
+
     struct TImpl;
     std::unique_ptr<TImpl> m_impl;
     std::string m_path;

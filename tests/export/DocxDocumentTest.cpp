@@ -26,12 +26,7 @@ std::vector<std::string> ReadWithPython(const std::string &path)
         RunCommand("python3 " + ShellQuoted(SourceFolder() + "tests/export/read_form_fields.py") +
                    " " + ShellQuoted(path));
     EXPECT_EQ(result.Status, 0) << result.Out;
-    std::vector<std::string> lines;
-    std::istringstream in(result.Out);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
+    return OutputLines(result.Out);
 }
 
 std::string Line(int number, const std::string &kind, const std::string &name,

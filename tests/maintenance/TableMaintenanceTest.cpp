@@ -39,12 +39,7 @@ struct DataCopy
             RunCommand(ShellQuoted(VEREDIVO_DBFTOOL) + " dump " +
                        ShellQuoted(ResolveFileName(folder.File(table))) + " --records");
         EXPECT_EQ(result.Status, 0) << result.Out;
-        std::vector<std::string> lines;
-        std::istringstream in(result.Out);
-        for (std::string line; std::getline(in, line);) {
-            lines.push_back(line);
-        }
-        return lines;
+        return OutputLines(result.Out);
     }
     // dbftool check of the tables: empty when every tag agrees with its records.
     std::string Check(const std::vector<std::string> &tables) const

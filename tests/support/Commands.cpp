@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <sstream>
 #include <sys/wait.h>
 
 TCommandResult RunCommand(const std::string &command)
@@ -40,4 +41,14 @@ std::string PdfInfo(const std::string &path)
 {
     const TCommandResult result = RunCommand("pdfinfo " + ShellQuoted(path));
     return result.Status == 0 ? result.Out : std::string();
+}
+
+std::vector<std::string> OutputLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What a command run through the shell gave back.
 struct TCommandResult
@@ -11,6 +12,9 @@ struct TCommandResult
 
 // Runs `command` with /bin/sh and collects its standard output.
 TCommandResult RunCommand(const std::string &command);
+
+// The lines of a command's output, without their line ends.
+std::vector<std::string> OutputLines(const std::string &text);
 
 // A path quoted for the shell.
 std::string ShellQuoted(const std::string &text);
