@@ -1,11 +1,13 @@
-// windowshot: renders the "Word Integration" window (before and after an export) and the
-// "About" window of a program folder to PNG files, as the screenshots look at them.
+// windowshot: renders the "Word Integration" window (before and after an export), the "About"
+// window and the maintenance windows of a program folder to PNG files for the screenshots.
 //
 //     windowshot PROGRAM_DIR OUTDIR
 
 #include "app/AboutWindow.h"
 #include "core/Paths.h"
+#include "db/VereDivoDatabase.h"
 #include "export/WordExportWindow.h"
+#include "maintenance/MaintenanceWindows.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -57,5 +59,19 @@ int main(int argc, char **argv)
 
     TfrmAbout about("Quillmoor Workers Compensation Rater", program + "Data/", 5);
     ok = Save(about, out + "about.png") && ok;
+
+    // The maintenance windows as they open (nothing is changed).
+    TVereDivoDatabase database(program + "Data/");
+    TfrmAddClassFile addClassFile(database);
+    ok = Save(addClassFile, out + "add-new-class-file.png") && ok;
+    TfrmCopyInputs copyInputs(database);
+    ok = Save(copyInputs, out + "copy-inputs.png") && ok;
+    TfrmCopyHazardCodes copyHazards(database);
+    copyHazards.SelectPlan(5, 13);
+    ok = Save(copyHazards, out + "copy-hazard-codes.png") && ok;
+    TfrmDeleteClassCodes deleteCodes(database);
+    ok = Save(deleteCodes, out + "delete-class-codes.png") && ok;
+    TfrmPrepareSetup setup(database, program + "Data/", 13, 5);
+    ok = Save(setup, out + "prepare-setup-file.png") && ok;
     return ok ? 0 : 1;
 }
