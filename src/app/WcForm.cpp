@@ -11,18 +11,25 @@
 #include "core/States.h"
 #include "core/Text.h"
 #include "db/VereDivoDatabase.h"
+#include "rating/DownPayment.h"
 #include "rating/QuoteApplication.h"
+#include "rating/VereDivoQuote.h"
 #include "storage/DatabaseCorrection.h"
 #include "storage/PlanStateTable.h"
 #include "storage/StateTable.h"
 #include "storage/VereDivoAppInfo.h"
-#include "ui/PlaceholderQuoteWindow.h"
+#include "storage/VereDivoCustDBO.h"
+#include "storage/VereDivoQuoteDBInterface.h"
+#include "storage/records/QuoteInfo.h"
+#include "ui/CustomerDialog.h"
+#include "ui/DesktopOpen.h"
+#include "ui/DetailWindow.h"
+#include "ui/LoadQuotation.h"
 #include "ui/QtText.h"
 #include "ui/QuoteWindow.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -34,7 +41,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -43,7 +49,10 @@
 namespace {
 
 constexpr int kMAState = 13;
+constexpr int kNYState = 14;
 constexpr int kNJState = 15;
+// The plan of quotes made with rates the program no longer carries.
+constexpr int32_t kVillanovaPlan = 4;
 constexpr int kTaskBarHeight = 41;
 
 // Every command's errors end as a message; nothing escapes into the event loop.
@@ -56,23 +65,22 @@ void Guarded(const std::function<void()> &command)
     }
 }
 
-std::unique_ptr<QWidget> PlaceholderQuoteWindow(const TNewQuoteRequest &request)
-{
-    return std::make_unique<TfrmPlaceholderQuote>(request.stateAbbreviation, request.stateName);
-}
-
 } // namespace
 
 TWC_MDI::TWC_MDI(std::vector<std::string> arguments, QWidget *parent)
     : QMainWindow(parent),
       m_arguments(std::move(arguments)),
-      m_quoteWindowFactory(PlaceholderQuoteWindow)
+      m_quoteWindowFactory(
+          [this](const TNewQuoteRequest &request) { return MakeDetailWindow(request); })
 {
     setObjectName(QStringLiteral("WC_MDI"));
     const BusyCursor busy;
     m_profileLocked = ProfileLockedBy(m_arguments);
     ReadBrokerAndTitle();
     m_appInfo = std::make_unique<TVereDivoAppInfo>();
+    // Saving a quote without a name or a description asks for them in the customer dialog.
+    m_customerDialog = std::make_unique<TQtCustomerDialog>(m_appInfo.get());
+    m_appInfo->QuoteDB().SetCustomerDialog(m_customerDialog.get());
 
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
@@ -122,6 +130,7 @@ TWC_MDI::~TWC_MDI()
     // Quote windows go before the objects they may use.
     qDeleteAll(m_mdiArea->subWindowList());
     if (m_appInfo) {
+        m_appInfo->QuoteDB().SetCustomerDialog(nullptr);
         m_appInfo->StopLog();
     }
 }
@@ -151,7 +160,8 @@ void TWC_MDI::OpenData()
     } catch (const std::exception &error) {
         m_startupError = error.what();
     }
-    m_helpFile = m_appInfo->ProgramFolder() + "wchelp.hlp";
+    // The user guide takes the place of the Windows help file.
+    m_helpFile = m_appInfo->ProgramFolder() + "docs/guide/index.html";
 
     m_debugOptionsOn =
         TIniFile(m_appInfo->ProgramSettingsFile()).ReadBool("General", "DebugOptionsOn", false);
@@ -458,41 +468,58 @@ std::string TWC_MDI::StateNameOf(int stateNumber)
     return StateAbbreviation(stateNumber);
 }
 
-QuoteWindow *TWC_MDI::NewQuote()
+QuoteWindow *TWC_MDI::NewQuote(const TCustLOBInfo *header, std::shared_ptr<TRatingSnapshot> carried)
 {
     TAppInfo &log = *m_appInfo;
     log.LogLine("WCForm - New Quote Method");
     RunDatabaseCorrection();
     log.LogLine("WCForm - NBrokerID Var = " + IntText(m_brokerNumber) + " (Check 1)");
-    log.LogLine("WCForm - New Quote Method - LOB not Assigned");
     TNewQuoteRequest request;
     request.brokerNumber = m_brokerNumber;
-    request.stateNumber = StateNumber(m_appInfo->ActiveState());
-    if (request.stateNumber == 0) {
-        const auto chosen = ChooseOfferedStates(false);
-        if (!chosen || chosen->empty()) {
-            return nullptr;
+    request.header = header;
+    request.carried = std::move(carried);
+    if (header != nullptr) {
+        request.stateNumber = StateNumber(header->State());
+        log.LogLine("WCForm - New Quote Method - LOB Assigned");
+    } else {
+        log.LogLine("WCForm - New Quote Method - LOB not Assigned");
+        request.stateNumber = StateNumber(m_appInfo->ActiveState());
+        if (request.stateNumber == 0) {
+            const auto chosen = ChooseOfferedStates(false);
+            if (!chosen || chosen->empty()) {
+                return nullptr;
+            }
+            request.stateNumber = StrToIntDef(chosen->front().stateID, 0);
+            request.stateName = chosen->front().name;
         }
-        request.stateNumber = StrToIntDef(chosen->front().stateID, 0);
-        request.stateName = chosen->front().name;
+        log.LogLine("WCForm - New Quote Method - State ID = " + IntText(request.stateNumber));
     }
     request.stateAbbreviation = StateAbbreviation(request.stateNumber);
     if (request.stateName.empty()) {
         request.stateName = StateNameOf(request.stateNumber);
     }
-    log.LogLine("WCForm - New Quote Method - State ID = " + IntText(request.stateNumber));
 
+    const auto end = [&log] { log.LogLine("WCForm - New Quote Method - End of Method"); };
+    if (m_brokerNumber == 1 && request.stateNumber == kNYState && header != nullptr &&
+        header->QuoteID() > 0 &&
+        m_appInfo->QuoteDB().CustDBO().GetPlan(header->QuoteID(), 0) == kVillanovaPlan) {
+        ShowInformation("Villanova Rates are no longer provided in this software.  This quote "
+                        "cannot be restored");
+        end();
+        return nullptr;
+    }
     mnuPoolApp->setText(ToQString("Print " + request.stateAbbreviation + " Poo&l Application"));
     if (request.stateNumber != kMAState && request.stateNumber != kNJState) {
         ShowError("Unrecognized State requested.  Unable to continue with quote.");
-        log.LogLine("WCForm - New Quote Method - End of Method");
+        end();
         return nullptr;
     }
     log.LogLine("WCForm - New Quote Method - Quote Object Create - Call to create Detail Form");
     std::unique_ptr<QWidget> window = m_quoteWindowFactory(request);
     auto *quote = dynamic_cast<QuoteWindow *>(window.get());
     if (quote == nullptr) {
-        throw std::logic_error("The quote window factory made a window that shows no quote");
+        end();
+        return nullptr;
     }
     QMdiSubWindow *child = m_mdiArea->addSubWindow(window.release());
     child->setAttribute(Qt::WA_DeleteOnClose);
@@ -508,8 +535,38 @@ QuoteWindow *TWC_MDI::NewQuote()
         m_updateAddress = address;
     }
     UpdateCommandState();
-    log.LogLine("WCForm - New Quote Method - End of Method");
+    end();
     return quote;
+}
+
+QuoteWindow *TWC_MDI::NewQuoteFrom(const TCustLOBInfo &header,
+                                   std::shared_ptr<TRatingSnapshot> carried)
+{
+    return NewQuote(&header, std::move(carried));
+}
+
+std::unique_ptr<QWidget> TWC_MDI::MakeDetailWindow(const TNewQuoteRequest &request)
+{
+    TCustLOBInfo header;
+    TDateTime date = 0;
+    if (request.header != nullptr) {
+        header.Assign(*request.header);
+        // A follow-on quote is new: it starts on the date its header names.
+        if (header.QuoteID() < 1) {
+            date = header.EffectiveDate();
+        }
+    } else {
+        header.SetState(request.stateAbbreviation);
+    }
+    std::unique_ptr<TVereDivoQuote> quote =
+        CreateStateQuote(request.brokerNumber, m_appInfo->QuoteApplication(), header, date);
+    if (!quote) {
+        return nullptr;
+    }
+    if (header.QuoteID() < 1 && m_brokerNumber == 5) {
+        quote->SetDownPercent(ReadDefaultDownPercent(m_appInfo->ProgramFolder()));
+    }
+    return std::make_unique<TfrmVereDivoDetail>(std::move(quote), *this, request.carried);
 }
 
 bool TWC_MDI::OutputBlocked(QuoteWindow *quote, const std::string &verb, bool askForAddress)
@@ -614,10 +671,7 @@ void TWC_MDI::ShowNotAvailable(const std::string &what)
 
 void TWC_MDI::OpenDocument(const std::string &path)
 {
-    const std::string file = ResolveFileName(path);
-    if (!FileExists(file) || !QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(file)))) {
-        ShowInformation("Unable to open " + path);
-    }
+    OpenDocumentWithDesktop(path, "Unable to open " + path);
 }
 
 void TWC_MDI::mnuNewQuoteClick()
@@ -627,7 +681,22 @@ void TWC_MDI::mnuNewQuoteClick()
 
 void TWC_MDI::mnuOpenQuoteClick()
 {
-    ShowNotAvailable("Opening a stored quote");
+    TVereDivoCustDBO &store = m_appInfo->QuoteDB().CustDBO();
+    std::unique_ptr<TCustLOBInfo> header;
+    {
+        TfrmLoadQuotation window(store, TfrmLoadQuotation::TMode::OpenQuote, this);
+        if (!window.HasCustomers()) {
+            ShowInformation("There are no Customers in the database.");
+            return;
+        }
+        if (window.exec() != QDialog::Accepted) {
+            return;
+        }
+        header = store.LoadQuoteHeader(window.SelectedQuoteID());
+    }
+    if (header) {
+        NewQuote(header.get());
+    }
     UpdateCommandState();
 }
 
@@ -641,12 +710,19 @@ void TWC_MDI::mnuSaveQuoteClick()
         ShowInformation("Cannot save Quote without active classes");
         return;
     }
-    ShowNotAvailable("Saving a quote");
+    quote->SaveQuote();
 }
 
 void TWC_MDI::mnuPrintClick()
 {
     if (QuoteReadyFor("print") != nullptr) {
+        ShowNotAvailable("Printing the quote worksheet");
+    }
+}
+
+void TWC_MDI::PrintQuote(QuoteWindow &quote)
+{
+    if (!OutputBlocked(&quote, "print", false)) {
         ShowNotAvailable("Printing the quote worksheet");
     }
 }
@@ -797,7 +873,8 @@ void TWC_MDI::mnuMAAppClick(QAction *checked)
 
 void TWC_MDI::Help2Click()
 {
-    OpenDocument(m_helpFile.empty() ? m_appInfo->ProgramFolder() + "wchelp.hlp" : m_helpFile);
+    OpenDocument(m_helpFile.empty() ? m_appInfo->ProgramFolder() + "docs/guide/index.html"
+                                    : m_helpFile);
 }
 
 void TWC_MDI::mnuFrequentlyAskedClick()
@@ -824,7 +901,7 @@ void TWC_MDI::mnuWebUpdateClick()
             return;
         }
     }
-    QDesktopServices::openUrl(QUrl(ToQString(m_updateAddress)));
+    OpenAddressWithDesktop(m_updateAddress, "Unable to show website: " + m_updateAddress);
     close();
 }
 
@@ -835,9 +912,7 @@ void TWC_MDI::mnuWebLinkClick()
         return;
     }
     const std::string address = quote->WebSiteAddress();
-    if (!QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(address)))) {
-        ShowInformation("Unable to show website: " + address);
-    }
+    OpenAddressWithDesktop(address, "Unable to show website: " + address);
 }
 
 void TWC_MDI::mnuAboutClick()

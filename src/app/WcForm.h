@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/QuoteHost.h"
+
 #include <QMainWindow>
 
 #include <cstdint>
@@ -17,6 +19,8 @@ class QPushButton;
 class QToolBar;
 class QuoteWindow;
 class TAgencyProfile;
+class TCustLOBInfo;
+class TQtCustomerDialog;
 class TStateTable;
 class TVereDivoAppInfo;
 class TVereDivoDatabase;
@@ -29,15 +33,21 @@ struct TNewQuoteRequest
     int stateNumber = 0; // 13 or 15
     std::string stateAbbreviation;
     std::string stateName;
+    // The stored or follow-on quote's header (state, dates, quote number); none for a new
+    // quotation.
+    const TCustLOBInfo *header = nullptr;
+    // The rating data a follow-on quote takes over.
+    std::shared_ptr<TRatingSnapshot> carried;
 };
 
-// Makes the MDI child of a new quote; the widget must also be a QuoteWindow.
+// Makes the MDI child of a new quote; the widget must also be a QuoteWindow. None when the
+// quote could not be made (the user has been told).
 using QuoteWindowFactory = std::function<std::unique_ptr<QWidget>(const TNewQuoteRequest &)>;
 
 // The main window: one MDI area hosting a quote window per open quote, the menus, the toolbar
 // and the task bar. It owns the application information object and the agency profile, and
 // its first showing starts a new quote.
-class TWC_MDI : public QMainWindow
+class TWC_MDI : public QMainWindow, public TQuoteHost
 {
     Q_OBJECT
 
@@ -48,17 +58,24 @@ public:
 
     // The state rows of the state choice; the plan table provides them once the data is open.
     void SetStateTable(std::unique_ptr<TStateTable> table);
-    // Replaces the maker of quote windows (the rating engine's detail window plugs in here).
+    // Replaces the maker of quote windows (by default the quote detail window).
     void SetQuoteWindowFactory(QuoteWindowFactory factory);
 
-    // The New Quote procedure for a new quotation: the state comes from the active state or the
-    // state choice. Returns the new quote window, or nullptr when none was opened.
-    QuoteWindow *NewQuote();
+    // The New Quote procedure. Without a header (a new quotation) the state comes from the
+    // active state or the state choice; a stored quote's header opens that quote; `carried`
+    // is the rating data of the quote a follow-on quote comes from. Returns the new quote
+    // window, or nullptr when none was opened.
+    QuoteWindow *NewQuote(const TCustLOBInfo *header = nullptr,
+                          std::shared_ptr<TRatingSnapshot> carried = {});
+    QuoteWindow *NewQuoteFrom(const TCustLOBInfo &header,
+                              std::shared_ptr<TRatingSnapshot> carried) override;
     // True when output must not go ahead: no agency name (after offering the profile), no
     // valid premium, or no company name (after offering the customer dialog).
-    bool OutputBlocked(QuoteWindow *quote, const std::string &verb, bool askForAddress);
+    bool OutputBlocked(QuoteWindow *quote, const std::string &verb, bool askForAddress) override;
     // Shows, hides, enables and names the commands for the active quote.
-    void UpdateCommandState();
+    void UpdateCommandState() override;
+    // The print dispatcher of a quote window's "Print".
+    void PrintQuote(QuoteWindow &quote) override;
     // The quote of the active MDI child when that child is a quote window.
     QuoteWindow *ActiveQuote() const;
     // The state choice: the selected State_IDs, or nothing when cancelled or nothing offered.
@@ -69,7 +86,7 @@ public:
     bool DebugOptionsOn() const { return m_debugOptionsOn; }
     bool ProfileLocked() const { return m_profileLocked; }
     const std::string &UpdateAddress() const { return m_updateAddress; }
-    TVereDivoAppInfo &AppInfo() const { return *m_appInfo; }
+    TVereDivoAppInfo &AppInfo() const override { return *m_appInfo; }
     TAgencyProfile &AgencyProfile() const { return *m_agencyProfile; }
     QMdiArea *MdiArea() const { return m_mdiArea; }
 
@@ -140,6 +157,8 @@ private:
     void CreateTaskBar();
     void PlaceTaskBarButtons();
     void FirstShow();
+    // The quote detail window of a new quote (the default quote window factory).
+    std::unique_ptr<QWidget> MakeDetailWindow(const TNewQuoteRequest &request);
     void FillWindowMenu();
     void ArrangeIcons();
 
@@ -195,6 +214,7 @@ private:
     std::unique_ptr<TVereDivoAppInfo> m_appInfo;
     std::unique_ptr<TAgencyProfile> m_agencyProfile;
     std::unique_ptr<TStateTable> m_stateTable;
+    std::unique_ptr<TQtCustomerDialog> m_customerDialog;
     QuoteWindowFactory m_quoteWindowFactory;
 
     QMdiArea *m_mdiArea = nullptr;

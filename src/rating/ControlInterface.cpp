@@ -199,9 +199,8 @@ void TRatingControl::RemoveEntry(std::string_view text)
             --m_itemIndex;
         }
         m_entries.erase(m_entries.begin() + at);
-        if (selectionMoves) {
-            Notify(Event::Change);
-        }
+        // A list shown on screen must lose the entry even when the value stays.
+        Notify(selectionMoves ? Event::Change : Event::State);
         return;
     }
 }

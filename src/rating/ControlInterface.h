@@ -148,7 +148,8 @@ public:
     void SetVisible(bool visible);
 
     // Observers: a value change (text, checked flag or selection), the user leaving the
-    // control, and a change of the enabled or visible flag. Each returns an id for
+    // control, and a change of the enabled or visible flag or of the list entries around an
+    // unchanged selection. Each returns an id for
     // Unsubscribe. Handlers run in the order they subscribed.
     int OnChange(THandler handler);
     int OnExit(THandler handler);

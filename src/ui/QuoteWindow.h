@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+class TVereDivoQuote;
+
 // What a quote offers to the main window's commands (the command-state update).
 struct TQuoteCommands
 {
@@ -20,6 +22,8 @@ class QuoteWindow
 public:
     virtual ~QuoteWindow() = default;
 
+    // The quote the window holds; none once it is closed (or for a window without one).
+    virtual TVereDivoQuote *Quote() const = 0;
     virtual std::string StateAbbreviation() const = 0;
     virtual TQuoteCommands Commands() const = 0;
     virtual bool HasClasses() const = 0;
@@ -29,6 +33,9 @@ public:
     virtual bool HasCompleteAddress() const = 0;
     // The customer dialog; true when the user finished it with "&Done".
     virtual bool EditCustomer(bool askForAddress) = 0;
+    // Stores the quote with its customer (the customer dialog first when the quote has no
+    // name or description); false when cancelled or nothing was stored.
+    virtual bool SaveQuote() = 0;
     virtual std::string WebSiteAddress() const = 0;
     // Where "&Update From the Web" sends the user; empty when the plan names none.
     virtual std::string UpdateAddress() const = 0;

@@ -12,7 +12,7 @@
 #include "storage/VereDivoCustDBO.h"
 #include "storage/VereDivoQuoteDBInterface.h"
 #include "storage/records/QuoteInfo.h"
-#include "ui/PlaceholderQuoteWindow.h"
+#include "ui/DetailWindow.h"
 #include "ui/QuoteWindow.h"
 
 #include "support/ModalScript.h"
@@ -79,6 +79,7 @@ std::vector<TStateRow> SomeStates()
 class FakeQuote final : public QWidget, public QuoteWindow
 {
 public:
+    TVereDivoQuote *Quote() const override { return nullptr; }
     std::string StateAbbreviation() const override { return "MA"; }
     TQuoteCommands Commands() const override { return commands; }
     bool HasClasses() const override { return classes; }
@@ -90,6 +91,11 @@ public:
         customerDialogs.push_back(askForAddress);
         company = companyAfterDialog;
         return !company.empty();
+    }
+    bool SaveQuote() override
+    {
+        ++saves;
+        return true;
     }
     std::string WebSiteAddress() const override { return "https://example.org/plan"; }
     std::string UpdateAddress() const override { return updateAddress; }
@@ -104,6 +110,7 @@ public:
     std::vector<bool> customerDialogs;
     bool refuseClose = false;
     int closeQueries = 0;
+    int saves = 0;
 
 protected:
     void closeEvent(QCloseEvent *event) override
@@ -138,6 +145,36 @@ bool WaitFor(Condition condition)
     }
     return condition();
 }
+
+// An xdg-open of the test's own, first on the PATH: it writes what it was asked to open and
+// ends with the status it is given.
+class FakeOpener
+{
+public:
+    explicit FakeOpener(const ScratchFolder &dir, int status = 0, const std::string &error = {})
+        : m_log(dir.File("opened.txt")),
+          m_path("PATH", dir.File("bin") + ":" + (std::getenv("PATH") ? std::getenv("PATH") : ""))
+    {
+        dir.WriteFile("bin/xdg-open",
+                      "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + m_log + "'\n" +
+                          (error.empty() ? "" : "echo '" + error + "' >&2\n") + "exit " +
+                          std::to_string(status) + "\n");
+        std::filesystem::permissions(dir.File("bin/xdg-open"), std::filesystem::perms::owner_all);
+    }
+    std::vector<std::string> Opened() const
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(m_log);
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+private:
+    std::string m_log;
+    ScopedEnv m_path;
+};
 
 std::string ProgramName()
 {
@@ -338,29 +375,55 @@ TEST_F(MainWindow, BrokerFiveShowsThePoolApplicationAndTheOfficeChoice)
     EXPECT_TRUE(TIniFile("QORWC.ini").ReadBool("General", "Use2003MAAppNot2007", false));
 }
 
-TEST_F(MainWindow, HelpTextsOpenWithTheShellOrSayTheyCannot)
+TEST_F(MainWindow, HelpTextsOpenWithTheDesktopOrSayWhyNot)
 {
-    UrlRecorder recorder;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
+    FakeOpener opener(dir);
     About(5, "");
     dir.WriteFile("program/docs/faqqor.txt", "questions");
     {
         const auto window = MakeWindow();
         window->mnuFrequentlyAsked->trigger();
+        ASSERT_TRUE(WaitFor([&] { return opener.Opened().size() == 1; }));
         window->mnuOpNotes->trigger();
     }
     About(1, "");
     MakeWindow()->mnuFrequentlyAsked->trigger();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    ASSERT_EQ(recorder.opened.size(), 1u);
-    EXPECT_EQ(recorder.opened[0].toLocalFile(),
-              QString::fromStdString(dir.File("program/docs/faqqor.txt")));
-    EXPECT_THAT(prompter.Texts(),
-                ElementsAre("Unable to open " + dir.File("program/docs/opn.txt"),
-                            "Unable to open " + dir.File("program/docs/faq.txt")));
+    EXPECT_THAT(opener.Opened(), ElementsAre(dir.File("program/docs/faqqor.txt")));
+    EXPECT_THAT(
+        prompter.Texts(),
+        ElementsAre(
+            "Unable to open " + dir.File("program/docs/opn.txt") + "\r\rThe file does not exist.",
+            "Unable to open " + dir.File("program/docs/faq.txt") + "\r\rThe file does not exist."));
 }
 
-TEST_F(MainWindow, ActiveStateSkipsTheChoiceAndOpensAQuoteWindowWithoutRating)
+TEST_F(MainWindow, AFailedHandOffToTheDesktopNamesItsCause)
+{
+    dir.WriteFile("program/docs/guide/index.html", "<html></html>");
+    {
+        // No opener at all.
+        const ScopedEnv path("PATH", dir.File("empty-bin"));
+        MakeWindow()->Help2->trigger();
+    }
+    ASSERT_EQ(prompter.Texts().size(), 1u);
+    EXPECT_EQ(prompter.Texts()[0],
+              "Unable to open " + dir.File("program/docs/guide/index.html") +
+                  "\r\rThe desktop's opener xdg-open is not installed (Debian package "
+                  "xdg-utils).");
+    prompter.Clear();
+
+    // An opener that finds no program for the file.
+    FakeOpener opener(dir, 3, "xdg-open: no method available for opening it");
+    const auto window = MakeWindow();
+    window->Help2->trigger();
+    ASSERT_TRUE(WaitFor([&] { return !prompter.Texts().empty(); }));
+    EXPECT_THAT(opener.Opened(), ElementsAre(dir.File("program/docs/guide/index.html")));
+    EXPECT_EQ(prompter.Texts()[0],
+              "Unable to open " + dir.File("program/docs/guide/index.html") +
+                  "\r\rNo program to open it is set up on this desktop (xdg-open found "
+                  "none).\rxdg-open: no method available for opening it");
+}
+
+TEST_F(MainWindow, ActiveStateSkipsTheChoiceAndOpensTheQuoteWindow)
 {
     About(1, "MA");
     const auto window = MakeWindow();
@@ -370,17 +433,23 @@ TEST_F(MainWindow, ActiveStateSkipsTheChoiceAndOpensAQuoteWindowWithoutRating)
     EXPECT_THAT(prompter.Texts(), IsEmpty());
     const auto children = window->MdiArea()->subWindowList();
     ASSERT_EQ(children.size(), 1);
-    auto *placeholder = qobject_cast<TfrmPlaceholderQuote *>(children[0]->widget());
-    ASSERT_NE(placeholder, nullptr);
-    EXPECT_EQ(placeholder->windowTitle(), QStringLiteral("New Quote (Massachusetts)"));
-    EXPECT_TRUE(placeholder->lblNoRating->text().contains(QStringLiteral("no rating yet")));
+    auto *detail = qobject_cast<TfrmVereDivoDetail *>(children[0]->widget());
+    ASSERT_NE(detail, nullptr);
+    EXPECT_EQ(detail->windowTitle(), QStringLiteral("New Quote (Massachusetts)"));
+    ASSERT_NE(detail->Quote(), nullptr);
+    EXPECT_EQ(detail->Quote()->StateCode, "MA");
+    EXPECT_EQ(detail->Quote()->PlanId, 1);
     EXPECT_FALSE(quote->HasValidPremium());
     EXPECT_EQ(window->mnuPoolApp->text(), QStringLiteral("Print MA Poo&l Application"));
     EXPECT_EQ(TIniFile("QORWC.ini").ReadString("Install_Info", "1_MA", ""), dir.File("program/"));
     const auto &lines = window->AppInfo().LoggedLines();
     const auto start = std::find(lines.begin(), lines.end(), "WCForm - New Quote Method");
     ASSERT_NE(start, lines.end());
-    EXPECT_THAT(std::vector<std::string>(start, lines.end()),
+    // The window's steps; the quote's own lines come between.
+    std::vector<std::string> steps;
+    std::copy_if(start, lines.end(), std::back_inserter(steps),
+                 [](const std::string &line) { return line.starts_with("WCForm"); });
+    EXPECT_THAT(steps,
                 ElementsAre("WCForm - New Quote Method", "WCForm - NBrokerID Var = 1 (Check 1)",
                             "WCForm - New Quote Method - LOB not Assigned",
                             "WCForm - New Quote Method - State ID = 13",
@@ -641,10 +710,13 @@ TEST_F(MainWindow, CommandStateFollowsTheActiveQuote)
                                   window->mnuWebUpdate->isVisible()};
     };
     EXPECT_EQ(shown(), std::vector<bool>(12, false));
+    // The delivered Massachusetts plan of broker 1 saves, fills the ACORD form and links to the
+    // bureau's site.
     ASSERT_NE(window->NewQuote(), nullptr);
     EXPECT_EQ(shown(),
-              (std::vector<bool> {false, false, false, false, true, true, false, false, false,
-                                  false, false, false}));
+              (std::vector<bool> {true, true, false, false, true, true, true, true, false, true,
+                                  true, false}));
+    EXPECT_EQ(window->mnuWebLink->text(), QStringLiteral("&WCRIBMA Web Site"));
 
     FakeQuote *quote = nullptr;
     UseFakeQuotes(*window, quote);
