@@ -37,6 +37,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -394,6 +395,42 @@ TEST_F(MainWindow, HelpTextsOpenWithTheDesktopOrSayWhyNot)
         ElementsAre(
             "Unable to open " + dir.File("program/docs/opn.txt") + "\r\rThe file does not exist.",
             "Unable to open " + dir.File("program/docs/faq.txt") + "\r\rThe file does not exist."));
+}
+
+TEST_F(MainWindow, HelpOpensTheUserGuideThatShipsWithEveryPictureItShows)
+{
+    // The built program folder holds the guide and every file the page refers to.
+    const std::string guide = BuiltProgramFolder() + "docs/guide/";
+    std::ifstream page(guide + "index.html");
+    ASSERT_TRUE(page) << "no user guide in " << guide;
+    const std::string html((std::istreambuf_iterator<char>(page)),
+                           std::istreambuf_iterator<char>());
+    std::vector<std::string> referred;
+    for (const std::string attribute : {"src=\"", "href=\""}) {
+        for (size_t at = html.find(attribute); at != std::string::npos;
+             at = html.find(attribute, at + 1)) {
+            const size_t start = at + attribute.size();
+            const std::string target = html.substr(start, html.find('"', start) - start);
+            if (!target.starts_with("#")) {
+                referred.push_back(target);
+            }
+        }
+    }
+    EXPECT_GE(referred.size(), 6u);
+    for (const std::string &file : referred) {
+        EXPECT_TRUE(FileExists(guide + file)) << file;
+    }
+    for (const char *section : {"id=\"classes\"", "id=\"factors\"", "id=\"deviations\"",
+                                "id=\"customer\"", "id=\"open\""}) {
+        EXPECT_NE(html.find(section), std::string::npos) << section;
+    }
+
+    FakeOpener opener(dir);
+    dir.WriteFile("program/docs/guide/index.html", html);
+    MakeWindow()->Help2->trigger();
+    ASSERT_TRUE(WaitFor([&] { return opener.Opened().size() == 1; }));
+    EXPECT_THAT(opener.Opened(), ElementsAre(dir.File("program/docs/guide/index.html")));
+    EXPECT_THAT(prompter.Texts(), IsEmpty());
 }
 
 TEST_F(MainWindow, AFailedHandOffToTheDesktopNamesItsCause)
