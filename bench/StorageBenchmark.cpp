@@ -3,6 +3,8 @@
 // folder. The reference is SQLite doing the same work on the same disk: one transaction per
 // saved quote (synchronous FULL), and the listing by indexed keys.
 
+#include "BenchProgram.h"
+
 #include "core/Paths.h"
 #include "core/Prompter.h"
 #include "core/Text.h"
@@ -27,55 +29,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class SilentPrompter final : public Prompter
-{
-public:
-    void ShowMessage(Kind, const std::string &, const std::string &) override { }
-    Answer Ask(const std::string &, Buttons, Answer def, const std::string &) override
-    {
-        return def;
-    }
-};
-
-// A program folder of its own in the temporary folder, with the built program's tables.
-class ScratchProgram
-{
-public:
-    ScratchProgram()
-    {
-        std::string pattern = TempFolder() + "veredivo-store-bench-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot make a folder in " + TempFolder());
-        }
-        m_folder = pattern + "/";
-        fs::create_directories(m_folder + "program/Data");
-        fs::create_directories(m_folder + "settings");
-        for (const auto &entry : fs::directory_iterator(VEREDIVO_PROGRAM_DIR "Data")) {
-            fs::copy_file(entry.path(),
-                          m_folder + "program/Data/" + entry.path().filename().string());
-        }
-        ::setenv("VEREDIVO_SETTINGS_DIR", (m_folder + "settings").c_str(), 1);
-        SetProgramFolder(m_folder + "program/");
-        m_info = std::make_unique<TVereDivoAppInfo>("veredivo");
-        m_info->OpenData();
-    }
-    ~ScratchProgram()
-    {
-        m_info.reset();
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
-    ScratchProgram(const ScratchProgram &) = delete;
-    ScratchProgram &operator=(const ScratchProgram &) = delete;
-
-    TVereDivoAppInfo &Info() { return *m_info; }
-    std::string File(const std::string &name) const { return m_folder + name; }
-
-private:
-    std::string m_folder;
-    std::unique_ptr<TVereDivoAppInfo> m_info;
-};
 
 struct BoundQuote
 {

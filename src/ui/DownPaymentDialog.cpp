@@ -2,7 +2,6 @@
 
 #include "core/Rounding.h"
 #include "core/Text.h"
-#include "ui/KeyboardNavigation.h"
 #include "ui/QtText.h"
 
 #include <QFormLayout>
@@ -66,6 +65,8 @@ TfrmDownPayment::TfrmDownPayment(int32_t totalPremium, int32_t percent, QWidget 
     for (QPushButton *button : {btnSetDefault, btnDone, btnCancel}) {
         button->setAutoDefault(false);
     }
+    // One figure to give: Enter gives it.
+    btnDone->setDefault(true);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(btnSetDefault);
     buttons->addStretch(1);
@@ -80,7 +81,6 @@ TfrmDownPayment::TfrmDownPayment(int32_t totalPremium, int32_t percent, QWidget 
     connect(btnSetDefault, &QPushButton::clicked, this, [this] { m_default = Percent(); });
     connect(btnDone, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    EnterMovesLikeTab(this);
 
     txtPercent->setValue(std::clamp(percent, 0, 100));
     txtPercentChange();

@@ -3,7 +3,6 @@
 #include "core/AppInfo.h"
 #include "core/Prompter.h"
 #include "core/Text.h"
-#include "ui/KeyboardNavigation.h"
 #include "ui/QtText.h"
 
 #include <QCalendarWidget>
@@ -38,6 +37,8 @@ TfrmEffectiveDate::TfrmEffectiveDate(TDateTime date, QWidget *parent)
     for (QPushButton *button : {btnCalendar, btnOk, btnCancel}) {
         button->setAutoDefault(false);
     }
+    // One date to give: Enter gives it.
+    btnOk->setDefault(true);
 
     auto *dateRow = new QHBoxLayout;
     dateRow->addWidget(txtDate);
@@ -68,7 +69,6 @@ TfrmEffectiveDate::TfrmEffectiveDate(TDateTime date, QWidget *parent)
     connect(btnCalendar, &QPushButton::clicked, this, &TfrmEffectiveDate::btnCalendarClick);
     connect(btnOk, &QPushButton::clicked, this, &TfrmEffectiveDate::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    EnterMovesLikeTab(this);
     txtDate->setFocus();
 }
 

@@ -3,7 +3,6 @@
 #include "core/Prompter.h"
 #include "storage/VereDivoCustDBO.h"
 #include "storage/records/QuoteInfo.h"
-#include "ui/KeyboardNavigation.h"
 #include "ui/QtText.h"
 
 #include <QHBoxLayout>
@@ -62,6 +61,8 @@ TfrmLoadQuotation::TfrmLoadQuotation(TVereDivoCustDBO &store, TMode mode, QWidge
         button->setAutoDefault(false);
         button->setMinimumWidth(90);
     }
+    // Enter on the list is OK: a choice is what this window is for.
+    btnOK->setDefault(true);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(btnDelete);
@@ -93,7 +94,6 @@ TfrmLoadQuotation::TfrmLoadQuotation(TVereDivoCustDBO &store, TMode mode, QWidge
             ShowError(error.what());
         }
     });
-    EnterMovesLikeTab(this);
     FillCustomers();
     EnableButtons();
     tvCustomers->setFocus();

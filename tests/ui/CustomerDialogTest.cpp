@@ -246,6 +246,21 @@ TEST_F(CustomerDialog, LoadQuotationListsCustomersAndTheirQuotesWhenOpened)
     EXPECT_EQ(bakery->childCount(), 1);
     EXPECT_EQ(store.ListQuotes(two).size(), 1u);
 
+    // By keys: down to the customer, open it, take its quote with Enter.
+    {
+        TfrmLoadQuotation keys(store, TfrmLoadQuotation::TMode::OpenQuote);
+        keys.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&keys));
+        QTest::keyClick(keys.tvCustomers, Qt::Key_Home);
+        QTest::keyClick(keys.tvCustomers, Qt::Key_Down);
+        QTest::keyClick(keys.tvCustomers, Qt::Key_Right);
+        QTest::keyClick(keys.tvCustomers, Qt::Key_Down);
+        QTest::keyClick(keys.tvCustomers, Qt::Key_Return);
+        EXPECT_EQ(keys.result(), QDialog::Accepted);
+        EXPECT_EQ(keys.SelectedCustomer(), two);
+        EXPECT_EQ(keys.SelectedQuoteID(), store.ListQuotes(two).front()->QuoteID());
+    }
+
     // OK on a customer with one quote opens it.
     window.tvCustomers->setCurrentItem(window.tvCustomers->topLevelItem(0));
     window.btnOK->click();

@@ -13,6 +13,7 @@
 #include "support/ModalScript.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -459,6 +460,49 @@ TEST_F(DetailWindow, ALetterInAFactorIsRefusedWithItsMessage)
     EXPECT_EQ(Trim(Shown(Box(*window, "txtExpMod"))), "1.00");
     EXPECT_EQ(window->Quote()->TotalPremium, total);
     EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(total));
+}
+
+TEST_F(DetailWindow, TheSmallDialogsAnswerToTheKeyboard)
+{
+    {
+        TfrmEffectiveDate dialog(EncodeDate(2026, 7, 15));
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        dialog.txtDate->selectAll();
+        QTest::keyClicks(dialog.txtDate, "09012026");
+        QTest::keyClick(dialog.txtDate, Qt::Key_Return);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.Date(), EncodeDate(2026, 9, 1));
+    }
+    {
+        // The calendar by keys: open it from its button, move a day, take it.
+        TfrmEffectiveDate dialog(EncodeDate(2026, 7, 15));
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        dialog.btnCalendar->setFocus();
+        QTest::keyClick(dialog.btnCalendar, Qt::Key_Space);
+        ASSERT_TRUE(dialog.calDate->isVisible());
+        QWidget *days =
+            dialog.calDate->focusWidget() ? dialog.calDate->focusWidget() : dialog.calDate;
+        QTest::keyClick(days, Qt::Key_Right);
+        QTest::keyClick(days, Qt::Key_Return);
+        EXPECT_FALSE(dialog.calDate->isVisible());
+        EXPECT_EQ(dialog.txtDate->text(), QStringLiteral("07/16/2026"));
+        EXPECT_THAT(info->LoggedLines(),
+                    Contains("Effective Form - AcceptDate Method - ADate = 07/16/2026"));
+    }
+    {
+        TfrmDownPayment dialog(10000, 25);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        ASSERT_TRUE(dialog.txtPercent->hasFocus());
+        QTest::keyClicks(dialog.txtPercent, "40");
+        QTest::keyClick(dialog.txtPercent, Qt::Key_Return);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.Percent(), 40);
+        EXPECT_EQ(dialog.txtDownPayment->text(), QStringLiteral("$4,000"));
+        EXPECT_EQ(dialog.txtBalanceDue->text(), QStringLiteral("$6,000"));
+    }
 }
 
 } // namespace
