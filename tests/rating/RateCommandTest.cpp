@@ -1,48 +1,22 @@
 // The rating command on the fixture plans and on the delivered tables: the hand-worked quotes
 // of MAQuoteTest and NJQuoteTest give the same figures through it, and bad requests are told.
 
+#include "support/RateCommand.h"
 #include "QuoteHarness.h"
-#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
-#include <sys/wait.h>
 
 namespace {
 
-struct CommandResult
-{
-    int status = -1;
-    std::string out; // standard output
-    std::string err; // standard error
-};
+using CommandResult = RateCommandResult;
 
 CommandResult RunRate(const std::string &programFolder, const std::string &request,
                       const std::string &options = "")
 {
-    ScratchFolder folder;
-    folder.WriteFile("quote.json", request);
-    const std::string command = std::string("'") + VEREDIVO_RATE_COMMAND + "' --program-dir '" +
-        programFolder + "' " + options + " '" + folder.File("quote.json") + "' 2> '" +
-        folder.File("err.txt") + "'";
-    CommandResult result;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        return result;
-    }
-    std::array<char, 4096> buffer {};
-    size_t n = 0;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        result.out.append(buffer.data(), n);
-    }
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = folder.ReadFile("err.txt");
-    return result;
+    return RunRateCommand(VEREDIVO_RATE_COMMAND, programFolder, request, options);
 }
 
 std::string DeliveredProgramFolder()

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 constexpr int kTickMs = 5;
 constexpr int kUnexpectedLimitTicks = 3000 / kTickMs;
@@ -37,7 +39,8 @@ void ModalScript::Poll()
         m_waitingTicks = 0;
         return;
     }
-    if (modal == m_current || m_actions.empty()) {
+    const bool seen = std::find(m_seen.begin(), m_seen.end(), modal) != m_seen.end();
+    if (seen || m_actions.empty()) {
         // Nobody is going to close this one: give up after a while rather than hang.
         if (++m_waitingTicks > kUnexpectedLimitTicks) {
             ADD_FAILURE() << "modal window \"" << modal->windowTitle().toStdString()
@@ -51,7 +54,8 @@ void ModalScript::Poll()
         }
         return;
     }
-    m_current = modal;
+    m_seen.erase(std::remove(m_seen.begin(), m_seen.end(), nullptr), m_seen.end());
+    m_seen.emplace_back(modal);
     m_waitingTicks = 0;
     ++m_handled;
     // The action runs from its own event so that a dialog it opens in turn (a message box

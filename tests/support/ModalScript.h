@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QWidget;
 class QAbstractButton;
@@ -32,7 +33,9 @@ private:
 
     std::deque<Action> m_actions;
     std::unique_ptr<QTimer> m_timer;
-    QPointer<QWidget> m_current;
+    // Every modal widget an action was given: one that comes back on top when a dialog it
+    // opened closes is not a new one.
+    std::vector<QPointer<QWidget>> m_seen;
     int m_waitingTicks = 0;
     int m_handled = 0;
 };
