@@ -3,6 +3,7 @@
 #include "core/Rounding.h"
 #include "core/Text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -34,9 +35,46 @@ bool IsPositive(const std::optional<double> &value)
     return value && *value > 0;
 }
 
-TEntryCheck Refuse(const char *message, TEntryFocus focus)
+TEntryCheck Refuse(std::string message, TEntryFocus focus)
 {
-    return TEntryCheck {message, focus};
+    return TEntryCheck {std::move(message), focus};
+}
+
+// Amounts are 32-bit: a payroll or premium beyond this would be clamped, and the quote would
+// show a premium that is not the one of what the agent typed.
+constexpr double kLargestAmount = 2147483647.0;
+constexpr const char *kPayrollTooLarge = "Payroll cannot be greater than $2,147,483,647";
+
+bool AmountFits(double value)
+{
+    return std::abs(value) <= kLargestAmount;
+}
+
+// What the line would charge at `rate` for that payroll or number of employees.
+double PremiumAt(const TVereDivoClass &line, double payroll, double employees, double rate)
+{
+    switch (line.CalcType) {
+    case 1:
+        return rate * payroll * 0.01;
+    case 2:
+        return employees * rate;
+    default:
+        return 0;
+    }
+}
+
+TEntryCheck CheckRange(const TVereDivoClass &line, double payroll, double employees)
+{
+    if (!AmountFits(RoundTo(payroll, 0))) {
+        return Refuse(kPayrollTooLarge, TEntryFocus::Payroll);
+    }
+    const double rate = std::max(std::abs(line.Rate), std::abs(line.StateRate));
+    if (!AmountFits(PremiumAt(line, payroll, employees, rate))) {
+        return Refuse("The premium of this class would be greater than $2,147,483,647.  Please "
+                      "check the payroll and number of employees",
+                      line.CalcType == 2 ? TEntryFocus::Employees : TEntryFocus::Payroll);
+    }
+    return {};
 }
 
 } // namespace
@@ -70,7 +108,7 @@ TEntryCheck CheckPayrollEntry(const TVereDivoClass &line, const TPayrollEntry &e
     if (!employees || *employees == 0) {
         return Refuse("Please enter number of employees", TEntryFocus::Employees);
     }
-    return {};
+    return CheckRange(line, *payroll, *employees);
 }
 
 TEntryCheck ApplyPayrollEntry(TVereDivoClass &line, const TPayrollEntry &entry)
@@ -118,6 +156,13 @@ TEntryCheck CheckConstructionPayrollEntry(const TConstructionPayrollEntry &entry
                           TEntryFocus::FirstPayroll);
         }
     }
+    double sum = 0;
+    for (const std::string &text : entry.Payrolls) {
+        sum += TypedNumber(text).value_or(0);
+    }
+    if (!AmountFits(RoundTo(sum, 0))) {
+        return Refuse(kPayrollTooLarge, TEntryFocus::FirstPayroll);
+    }
     if (ConstructionPayrollTotal(entry) == 0) {
         return Refuse("You must provide a payroll for at least one of the above items",
                       TEntryFocus::FirstPayroll);
@@ -132,6 +177,12 @@ TEntryCheck ApplyConstructionPayrollEntry(TNewYorkConstructionClass &line,
                                           const TConstructionPayrollEntry &entry)
 {
     TEntryCheck check = CheckConstructionPayrollEntry(entry);
+    if (check.Accepted()) {
+        check = CheckRange(line, ConstructionPayrollTotal(entry), *TypedCount(entry.Employees));
+        if (check.Focus == TEntryFocus::Payroll) {
+            check.Focus = TEntryFocus::FirstPayroll;
+        }
+    }
     if (!check.Accepted()) {
         return check;
     }
@@ -205,4 +256,38 @@ TEntryCheck ApplyClassInfoEntry(TVereDivoClass &line, const TClassInfoEntry &ent
     line.Deviation = RoundTo(line.Rate / line.StateRate, 3);
     line.SetPayroll(line.Payroll);
     return check;
+}
+
+TExceptionEntry ReadExceptionEntry(const TVereDivoClass &line, const std::string &payroll,
+                                   const std::string &employees)
+{
+    TExceptionEntry entry;
+    const double typedPayroll = std::max(0.0, TypedNumber(payroll).value_or(0));
+    const double typedEmployees = std::max(0.0, std::trunc(TypedNumber(employees).value_or(0)));
+    entry.Check = CheckRange(line, typedPayroll, typedEmployees);
+    if (entry.Check.Accepted() && !AmountFits(typedEmployees)) {
+        entry.Check = Refuse("Please enter number of employees", TEntryFocus::Employees);
+    }
+    if (entry.Check.Accepted()) {
+        entry.Payroll = RoundAmount(typedPayroll);
+        entry.Employees = static_cast<int32_t>(typedEmployees);
+    }
+    return entry;
+}
+
+TEntryCheck CheckDeviationEntry(const TVereDivoClass &line, const std::string &deviation)
+{
+    const auto value = TypedNumber(deviation);
+    // SetDeviation keeps 3 decimals: anything that rounds to 0 there prices the line at 0.
+    if (!value || RoundTo(*value, 3) <= 0) {
+        return Refuse("Please provide a deviation greater than 0 for " + line.DisplayName(),
+                      TEntryFocus::Other);
+    }
+    const double rate = line.StateRate * RoundTo(*value, 3);
+    if (!AmountFits(PremiumAt(line, line.GetPayroll(), line.Employees, rate))) {
+        return Refuse("The premium of " + line.DisplayName() +
+                          " at this deviation would be greater than $2,147,483,647",
+                      TEntryFocus::Other);
+    }
+    return {};
 }

@@ -68,3 +68,19 @@ struct TClassInfoEntry
 TClassInfoEntry ClassInfoEntryOf(const TVereDivoClass &line);
 TEntryCheck CheckClassInfoEntry(const TClassInfoEntry &entry);
 TEntryCheck ApplyClassInfoEntry(TVereDivoClass &line, const TClassInfoEntry &entry);
+
+// The payroll and employees of an exception class (clerical, sales, drivers) as the class
+// selection's fields hold them: a field without a number counts 0. Refused, with the field that
+// must change, when the line could not rate them.
+struct TExceptionEntry
+{
+    int32_t Payroll = 0;
+    int32_t Employees = 0;
+    TEntryCheck Check;
+};
+TExceptionEntry ReadExceptionEntry(const TVereDivoClass &line, const std::string &payroll,
+                                   const std::string &employees);
+
+// A deviation as the deviations window hands it in: refused when it is no number, not above 0,
+// or would price the line beyond what an amount can hold.
+TEntryCheck CheckDeviationEntry(const TVereDivoClass &line, const std::string &deviation);

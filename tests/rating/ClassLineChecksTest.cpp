@@ -160,3 +160,71 @@ TEST(ClassInfoDialog, AppliesDetailsAndRepricesTheLine)
     EXPECT_EQ(shown.Rate, "2.33");
     EXPECT_EQ(shown.Construction, "No");
 }
+
+TEST(PayrollRange, AmountsBeyondThirtyTwoBitsAreRefusedNeverClamped)
+{
+    const auto ownedLine = PerHundred(false);
+    TVereDivoClass &line = *ownedLine;
+    const std::string tooLarge = "Payroll cannot be greater than $2,147,483,647";
+    EXPECT_EQ(CheckPayrollEntry(line, {"2147483648", "1", false}).Message, tooLarge);
+    EXPECT_EQ(CheckPayrollEntry(line, {"$3,000,000,000", "1", false}).Focus, TEntryFocus::Payroll);
+    EXPECT_TRUE(CheckPayrollEntry(line, {"2147483647", "1", false}).Accepted());
+
+    // A payroll that fits but would price beyond an amount: a rate of 150 per 100.
+    line.StateRate = 150;
+    line.Rate = 150;
+    const TEntryCheck premium = CheckPayrollEntry(line, {"2000000000", "1", false});
+    EXPECT_EQ(premium.Message,
+              "The premium of this class would be greater than $2,147,483,647.  "
+              "Please check the payroll and number of employees");
+    line.SetPayroll(100);
+    EXPECT_FALSE(ApplyPayrollEntry(line, {"2000000000", "1", false}).Accepted());
+    EXPECT_EQ(line.Payroll, 100) << "a refused entry changes nothing";
+
+    // Per-employee lines: the employee count drives the premium.
+    TVereDivoClass perHead(2);
+    perHead.StateRate = perHead.Rate = 500;
+    EXPECT_EQ(CheckPayrollEntry(perHead, {"1000", "8000000", false}).Focus, TEntryFocus::Employees);
+
+    TNewYorkConstructionClass construction(1);
+    construction.StateRate = construction.Rate = 10;
+    EXPECT_EQ(CheckConstructionPayrollEntry({{"2000000000", "2000000000", "", ""}, "3"}).Message,
+              tooLarge);
+    construction.StateRate = construction.Rate = 200;
+    const TEntryCheck check =
+        ApplyConstructionPayrollEntry(construction, {{"1500000000", "", "", ""}, "3"});
+    EXPECT_FALSE(check.Accepted());
+    EXPECT_EQ(check.Focus, TEntryFocus::FirstPayroll);
+    EXPECT_EQ(construction.GetPayroll(), 0);
+}
+
+TEST(ExceptionFields, ReadAsAmountsOrRefused)
+{
+    const auto ownedLine = PerHundred(false);
+    const TExceptionEntry entry = ReadExceptionEntry(*ownedLine, "$25,000.50", "3");
+    EXPECT_TRUE(entry.Check.Accepted());
+    EXPECT_EQ(entry.Payroll, 25001);
+    EXPECT_EQ(entry.Employees, 3);
+    const TExceptionEntry empty = ReadExceptionEntry(*ownedLine, "", "");
+    EXPECT_TRUE(empty.Check.Accepted());
+    EXPECT_EQ(empty.Payroll, 0);
+    const TExceptionEntry huge = ReadExceptionEntry(*ownedLine, "9999999999", "1");
+    EXPECT_EQ(huge.Check.Message, "Payroll cannot be greater than $2,147,483,647");
+    EXPECT_EQ(huge.Payroll, 0);
+}
+
+TEST(Deviations, MustBeAboveZeroAndKeepThePremiumAnAmount)
+{
+    const auto ownedLine = PerHundred(false);
+    TVereDivoClass &line = *ownedLine;
+    line.SetPayroll(100000);
+    for (const char *refused : {"0", "0.00", "-1", "", "abc", "0.0004"}) {
+        EXPECT_EQ(CheckDeviationEntry(line, refused).Message,
+                  "Please provide a deviation greater than 0 for PLUMBING")
+            << refused;
+    }
+    EXPECT_TRUE(CheckDeviationEntry(line, "1.155").Accepted());
+    line.SetPayroll(2000000000);
+    EXPECT_EQ(CheckDeviationEntry(line, "50").Message,
+              "The premium of PLUMBING at this deviation would be greater than $2,147,483,647");
+}
