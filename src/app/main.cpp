@@ -1,5 +1,6 @@
 #include "app/WcForm.h"
 #include "core/Prompter.h"
+#include "ui/ClassLineDialogs.h"
 #include "ui/QtBusyIndicator.h"
 #include "ui/QtPrompter.h"
 
@@ -57,6 +58,7 @@ int main(int argc, char **argv)
     SetPrompter(&prompter);
     QtBusyIndicator busy;
     SetBusyIndicator(&busy);
+    const TScopedClassLineEditor classLineEditor;
 
     int result = 0;
     {
