@@ -14,6 +14,7 @@
 #include "rating/VereDivoQuote.h"
 #include "ui/ClassLineDialogs.h"
 #include "ui/ClassSelection.h"
+#include "ui/Deviations.h"
 #include "ui/UserClasses.h"
 
 #include <QApplication>
@@ -144,6 +145,10 @@ int main(int argc, char **argv)
             }
             sub.txtTitle->setText("OFFICE STAFF - NORTH BRANCH");
             Save(sub, "classes-sub-class-information.png");
+        }
+        {
+            TfrmDeviations deviations(*quote);
+            Save(deviations, "classes-deviations.png");
         }
     } catch (const std::exception &error) {
         std::cerr << error.what() << "\n";
