@@ -24,6 +24,7 @@
 #include "ui/CustomerDialog.h"
 #include "ui/DesktopOpen.h"
 #include "ui/DetailWindow.h"
+#include "ui/DialogKeys.h"
 #include "ui/LoadQuotation.h"
 #include "ui/QtText.h"
 #include "ui/QuoteWindow.h"
@@ -54,16 +55,6 @@ constexpr int kNJState = 15;
 // The plan of quotes made with rates the program no longer carries.
 constexpr int32_t kVillanovaPlan = 4;
 constexpr int kTaskBarHeight = 41;
-
-// Every command's errors end as a message; nothing escapes into the event loop.
-void Guarded(const std::function<void()> &command)
-{
-    try {
-        command();
-    } catch (const std::exception &error) {
-        ShowError(error.what());
-    }
-}
 
 } // namespace
 

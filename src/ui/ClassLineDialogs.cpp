@@ -2,6 +2,7 @@
 
 #include "core/Prompter.h"
 #include "core/Text.h"
+#include "ui/ClassRows.h"
 #include "ui/QtText.h"
 
 #include <QApplication>
@@ -33,13 +34,6 @@ QLabel *ClassHeading(const TVereDivoClass &line, QWidget *parent)
     bold.setBold(true);
     label->setFont(bold);
     return label;
-}
-
-QPushButton *Button(const char *caption, const char *name, QWidget *parent)
-{
-    auto *button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromUtf8(name));
-    return button;
 }
 
 // "&Close" and the cancel button at the bottom right.
@@ -91,8 +85,8 @@ TfrmEditClass::TfrmEditClass(TVereDivoClass &line, QWidget *parent)
     txtPayroll = Named(new TPayrollEdit(this), "txtPayroll");
     txtEmployees = Named(new TCountEdit(9, this), "txtEmployees");
     chkIfAny = Named(new QCheckBox(QStringLiteral("&If Any"), this), "chkIfAny");
-    btnClose = Button("&Close", "btnClose", this);
-    btnCancel = Button("C&ancel", "btnCancel", this);
+    btnClose = DialogButton("&Close", "btnClose", this);
+    btnCancel = DialogButton("C&ancel", "btnCancel", this);
 
     auto *form = new QFormLayout;
     auto *payrollRow = new QHBoxLayout;
@@ -183,8 +177,8 @@ TfrmContractorsClass::TfrmContractorsClass(TNewYorkConstructionClass &line, QWid
     txtEmployees->setMaximumWidth(90);
     form->addRow(QStringLiteral("Total Payroll:"), txtTotal);
     form->addRow(QStringLiteral("&Employees:"), txtEmployees);
-    btnClose = Button("&Close", "btnClose", this);
-    btnCancel = Button("C&ancel", "btnCancel", this);
+    btnClose = DialogButton("&Close", "btnClose", this);
+    btnCancel = DialogButton("C&ancel", "btnCancel", this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblClass);
     layout->addLayout(form);
@@ -263,9 +257,9 @@ TfrmClassInfo::TfrmClassInfo(TVereDivoClass &line, bool editable, QWidget *paren
     form->addRow(QStringLiteral("&Hazard Code:"), txtHazardCode);
     form->addRow(QStringLiteral("Co&nstruction:"), cboConstruction);
     form->addRow(QStringLiteral("&Minimum Premium:"), txtMinPremium);
-    btnClose = Button("&Close", "btnClose", this);
+    btnClose = DialogButton("&Close", "btnClose", this);
     if (editable) {
-        btnCancel = Button("C&ancel", "btnCancel", this);
+        btnCancel = DialogButton("C&ancel", "btnCancel", this);
         connect(btnCancel, &QPushButton::clicked, this, &TfrmClassInfo::reject);
     }
     auto *layout = new QVBoxLayout(this);

@@ -4,6 +4,7 @@
 #include "core/Text.h"
 #include "rating/ClassLineChecks.h"
 #include "rating/VereDivoQuote.h"
+#include "ui/ClassRows.h"
 #include "ui/QtText.h"
 #include "ui/UserClasses.h"
 
@@ -11,7 +12,6 @@
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -23,52 +23,11 @@
 
 namespace {
 
-constexpr int kClassRole = Qt::UserRole;
 // The exception rows line up under their headings.
 constexpr int kCaptionWidth = 120;
 constexpr int kPayrollWidth = 150;
 constexpr int kEmployeesWidth = 80;
 constexpr int kRowSpacing = 6;
-
-QPushButton *Button(const char *caption, const char *name, QWidget *parent)
-{
-    auto *button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromUtf8(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-// A report-style list: whole rows, one selected at a time, nothing edited in place.
-QTreeWidget *ReportList(const char *name, const QStringList &columns, QWidget *parent)
-{
-    auto *list = new QTreeWidget(parent);
-    list->setObjectName(QString::fromUtf8(name));
-    list->setHeaderLabels(columns);
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setContextMenuPolicy(Qt::CustomContextMenu);
-    list->setAllColumnsShowFocus(true);
-    return list;
-}
-
-QTreeWidgetItem *Row(TVereDivoClass *line, const QStringList &texts)
-{
-    auto *item = new QTreeWidgetItem(texts);
-    item->setData(0, kClassRole, QVariant::fromValue(static_cast<void *>(line)));
-    // Long phrases are cut short in the column; the whole phrase is a hover away.
-    item->setToolTip(0, texts.front());
-    return item;
-}
-
-void AlignRight(QTreeWidgetItem *item, std::initializer_list<int> columns)
-{
-    for (const int column : columns) {
-        item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-    }
-}
 
 // Leaving a box by the keyboard or the mouse; not a box losing the focus to a window that
 // opened over it (a message, the payroll dialog).
@@ -94,7 +53,8 @@ TfrmClassList::TfrmClassList(TVereDivoQuote &quote, QWidget *parent)
     // Created in the order Tab walks them.
     lstAvailable = ReportList(
         "lstAvailable",
-        {QStringLiteral("Classifications Available for Quotation"), QStringLiteral("Code")}, this);
+        {QStringLiteral("Classifications Available for Quotation"), QStringLiteral("Code")}, {60},
+        this);
     lstAvailable->setSortingEnabled(true);
     lstAvailable->sortByColumn(0, Qt::AscendingOrder);
     lblNote = new QLabel(QStringLiteral("Some Class Phraseologies may be truncated.  Refer to "
@@ -117,11 +77,11 @@ TfrmClassList::TfrmClassList(TVereDivoQuote &quote, QWidget *parent)
                            {QStringLiteral("Classifications chosen for Quotation"),
                             QStringLiteral("Payroll"), QStringLiteral("Employees"),
                             QStringLiteral("Premium")},
-                           this);
+                           {95, 80, 85}, this);
     lstActive->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     lstActive->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     lstActive->headerItem()->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-    btnDelete = Button("&Delete Class From Quote", "btnDelete", this);
+    btnDelete = DialogButton("&Delete Class From Quote", "btnDelete", this);
 
     m_clerical.Line = quote.ClericalClass;
     m_sales.Line = quote.SalesClass;
@@ -145,9 +105,9 @@ TfrmClassList::TfrmClassList(TVereDivoQuote &quote, QWidget *parent)
     txtDriversEmp = m_drivers.Employees;
     chkDriversIfAny = m_drivers.IfAny;
 
-    btnUserClasses = Button("&Setup User Classes", "btnUserClasses", this);
-    btnCalculate = Button("&Calculate", "btnCalculate", this);
-    btnCancel = Button("Ca&ncel", "btnCancel", this);
+    btnUserClasses = DialogButton("&Setup User Classes", "btnUserClasses", this);
+    btnCalculate = DialogButton("&Calculate", "btnCalculate", this);
+    btnCancel = DialogButton("Ca&ncel", "btnCancel", this);
 
     // Left: the available classes, the note and the search.
     auto *left = new QVBoxLayout;
@@ -202,21 +162,6 @@ TfrmClassList::TfrmClassList(TVereDivoQuote &quote, QWidget *parent)
     resize(1320, 720);
     setSizeGripEnabled(true);
 
-    QHeaderView *availableHeader = lstAvailable->header();
-    availableHeader->setStretchLastSection(false);
-    availableHeader->setSectionResizeMode(0, QHeaderView::Stretch);
-    availableHeader->setSectionResizeMode(1, QHeaderView::Fixed);
-    availableHeader->resizeSection(1, 60);
-    QHeaderView *activeHeader = lstActive->header();
-    activeHeader->setStretchLastSection(false);
-    activeHeader->setSectionResizeMode(0, QHeaderView::Stretch);
-    for (const int column : {1, 2, 3}) {
-        activeHeader->setSectionResizeMode(column, QHeaderView::Fixed);
-    }
-    activeHeader->resizeSection(1, 95);
-    activeHeader->resizeSection(2, 80);
-    activeHeader->resizeSection(3, 85);
-
     // The popups.
     mnuAvailable = new QMenu(this);
     mnuAddClass = mnuAvailable->addAction(QStringLiteral("&Add Class"));
@@ -249,8 +194,10 @@ TfrmClassList::TfrmClassList(TVereDivoQuote &quote, QWidget *parent)
     SetEnterAction(lstAvailable, [this] { AddSelected(); });
     SetEnterAction(lstActive, [this] { EditSelected(); });
     connect(btnDelete, &QPushButton::clicked, this, &TfrmClassList::DeleteSelected);
-    connect(btnUserClasses, &QPushButton::clicked, this, &TfrmClassList::SetupUserClasses);
-    connect(btnCalculate, &QPushButton::clicked, this, &TfrmClassList::Calculate);
+    connect(btnUserClasses, &QPushButton::clicked, this,
+            [this] { Guarded([this] { SetupUserClasses(); }); });
+    connect(btnCalculate, &QPushButton::clicked, this,
+            [this] { Guarded([this] { Calculate(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &TfrmClassList::reject);
     txtSearch->installEventFilter(this);
     lstActive->installEventFilter(this);
@@ -343,7 +290,8 @@ void TfrmClassList::FillAvailable()
     lstAvailable->clear();
     QList<QTreeWidgetItem *> rows;
     for (const auto &line : m_quote.ClassBook) {
-        rows.append(Row(line.get(), {ToQString(line->DisplayName()), ToQString(Trim(line->Code))}));
+        rows.append(
+            ClassRow(line.get(), {ToQString(line->DisplayName()), ToQString(Trim(line->Code))}));
     }
     lstAvailable->addTopLevelItems(rows);
 }
@@ -352,12 +300,11 @@ void TfrmClassList::RefreshChosen()
 {
     lstActive->clear();
     for (TVereDivoClass *line : m_chosen) {
-        QTreeWidgetItem *item =
-            Row(line,
-                {ToQString(line->DisplayName()), ToQString(line->GetPayrollText()),
-                 QString::number(line->Employees), ToQString(MoneyText(line->GetPremium()))});
-        AlignRight(item, {1, 2, 3});
-        lstActive->addTopLevelItem(item);
+        lstActive->addTopLevelItem(
+            ClassRow(line,
+                     {ToQString(line->DisplayName()), ToQString(line->GetPayrollText()),
+                      QString::number(line->Employees), ToQString(MoneyText(line->GetPremium()))},
+                     1));
     }
     for (TExceptionRow *row : ShownRows()) {
         row->Payroll->SetAmount(row->Line->GetPayroll());
@@ -366,23 +313,14 @@ void TfrmClassList::RefreshChosen()
     }
 }
 
-TVereDivoClass *TfrmClassList::LineOf(const QTreeWidgetItem *item)
-{
-    return item == nullptr
-        ? nullptr
-        : static_cast<TVereDivoClass *>(item->data(0, kClassRole).value<void *>());
-}
-
 TVereDivoClass *TfrmClassList::SelectedAvailable() const
 {
-    const auto selected = lstAvailable->selectedItems();
-    return selected.isEmpty() ? nullptr : LineOf(selected.front());
+    return SelectedClass(lstAvailable);
 }
 
 TVereDivoClass *TfrmClassList::SelectedChosen() const
 {
-    const auto selected = lstActive->selectedItems();
-    return selected.isEmpty() ? nullptr : LineOf(selected.front());
+    return SelectedClass(lstActive);
 }
 
 bool TfrmClassList::IsChosen(const TVereDivoClass *line) const
@@ -450,8 +388,7 @@ void TfrmClassList::Search()
             matches.push_back(line.get());
         }
     }
-    std::stable_sort(matches.begin(), matches.end(),
-                     [](const auto *a, const auto *b) { return CompareClassLines(*a, *b) < 0; });
+    matches = InNameOrder(matches);
     TVereDivoClass *chosen = nullptr;
     if (matches.empty()) {
         ShowInformation("No Classifications found for " + code);
@@ -595,23 +532,16 @@ TfrmSearchResults::TfrmSearchResults(const std::vector<TVereDivoClass *> &matche
 {
     setObjectName(QStringLiteral("frmSearchResults"));
     setWindowTitle(QStringLiteral("Search Results"));
-    lstResults =
-        ReportList("lstResults", {QStringLiteral("Classification"), QStringLiteral("Rate")}, this);
+    lstResults = ReportList("lstResults",
+                            {QStringLiteral("Classification"), QStringLiteral("Rate")}, {70}, this);
     lstResults->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     for (TVereDivoClass *line : matches) {
-        QTreeWidgetItem *item =
-            Row(line, {ToQString(line->DisplayName()), ToQString(FixedText(line->Rate, 2))});
-        AlignRight(item, {1});
-        lstResults->addTopLevelItem(item);
+        lstResults->addTopLevelItem(ClassRow(
+            line, {ToQString(line->DisplayName()), ToQString(FixedText(line->Rate, 2))}, 1));
     }
-    QHeaderView *header = lstResults->header();
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(0, QHeaderView::Stretch);
-    header->setSectionResizeMode(1, QHeaderView::Fixed);
-    header->resizeSection(1, 70);
-    btnOK = Button("&OK", "btnOK", this);
-    btnShowInfo = Button("&Show Class Information", "btnShowInfo", this);
-    btnCancel = Button("&Cancel", "btnCancel", this);
+    btnOK = DialogButton("&OK", "btnOK", this);
+    btnShowInfo = DialogButton("&Show Class Information", "btnShowInfo", this);
+    btnCancel = DialogButton("&Cancel", "btnCancel", this);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(btnShowInfo);
     buttons->addStretch(1);
@@ -638,10 +568,7 @@ TfrmSearchResults::TfrmSearchResults(const std::vector<TVereDivoClass *> &matche
 
 TVereDivoClass *TfrmSearchResults::Chosen() const
 {
-    const auto selected = lstResults->selectedItems();
-    return selected.isEmpty()
-        ? nullptr
-        : static_cast<TVereDivoClass *>(selected.front()->data(0, kClassRole).value<void *>());
+    return SelectedClass(lstResults);
 }
 
 void TfrmSearchResults::accept()

@@ -89,7 +89,6 @@ private:
     void FillAvailable();
     void RefreshChosen();
     void Show();
-    static TVereDivoClass *LineOf(const QTreeWidgetItem *item);
     TVereDivoClass *SelectedAvailable() const;
     TVereDivoClass *SelectedChosen() const;
     bool IsChosen(const TVereDivoClass *line) const;

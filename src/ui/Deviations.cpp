@@ -5,6 +5,7 @@
 #include "core/Text.h"
 #include "rating/ClassLineChecks.h"
 #include "rating/VereDivoQuote.h"
+#include "ui/ClassRows.h"
 #include "ui/QtText.h"
 
 #include <QButtonGroup>
@@ -57,14 +58,6 @@ std::string Fixed2(double value)
     return FixedText(value, 2);
 }
 
-QPushButton *Button(const char *caption, const char *name, QWidget *parent)
-{
-    auto *button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromUtf8(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 TfrmDeviations::TfrmDeviations(TVereDivoQuote &quote, QWidget *parent)
@@ -104,15 +97,15 @@ TfrmDeviations::TfrmDeviations(TVereDivoQuote &quote, QWidget *parent)
     modes->addButton(optDeviation);
     modes->addButton(optRate);
     optDeviation->setChecked(true);
-    btnDeviateAll = Button("Deviate All Classes Using -->", "btnDeviateAll", this);
+    btnDeviateAll = DialogButton("Deviate All Classes Using -->", "btnDeviateAll", this);
     txtDeviateAll = new QLineEdit(QStringLiteral("1.000"), this);
     txtDeviateAll->setObjectName(QStringLiteral("txtDeviateAll"));
     txtDeviateAll->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]?\\.?[0-9]{0,3}")), txtDeviateAll));
     txtDeviateAll->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtDeviateAll->setFixedWidth(70);
-    btnDone = Button("&Done", "btnDone", this);
-    btnCancel = Button("&Cancel", "btnCancel", this);
+    btnDone = DialogButton("&Done", "btnDone", this);
+    btnCancel = DialogButton("&Cancel", "btnCancel", this);
 
     auto *modeRow = new QHBoxLayout;
     modeRow->addWidget(optDeviation);

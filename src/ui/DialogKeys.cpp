@@ -1,5 +1,6 @@
 #include "ui/DialogKeys.h"
 
+#include "core/Prompter.h"
 #include "core/Rounding.h"
 #include "core/Text.h"
 #include "ui/QtText.h"
@@ -11,6 +12,7 @@
 #include <QToolTip>
 
 #include <cmath>
+#include <exception>
 
 const char *const kPayrollHint = "Type the payroll in dollars: digits only";
 const char *const kCountHint = "Type the number of employees: digits only";
@@ -101,6 +103,15 @@ void TPayrollEdit::focusOutEvent(QFocusEvent *event)
 TRateEdit::TRateEdit(QWidget *parent) : QLineEdit(parent)
 {
     Restrict(this, QStringLiteral("\\s*[0-9]*(\\.[0-9]*)?\\s*"), kRateHint);
+}
+
+void Guarded(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const std::exception &error) {
+        ShowError(error.what());
+    }
 }
 
 void FocusBox(QWidget *box)

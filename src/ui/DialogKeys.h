@@ -69,5 +69,8 @@ extern const char *const kPayrollHint;
 extern const char *const kCountHint;
 extern const char *const kRateHint;
 
+// Runs a command of a window: its error ends as a message and never reaches the event loop.
+void Guarded(const std::function<void()> &command);
+
 // Focus for an answer that sends the agent back to a box: the box gets it with its text selected.
 void FocusBox(QWidget *box);

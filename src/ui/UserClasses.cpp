@@ -3,11 +3,11 @@
 #include "core/Prompter.h"
 #include "core/Text.h"
 #include "rating/VereDivoQuote.h"
+#include "ui/ClassRows.h"
 #include "ui/QtText.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -17,21 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-constexpr int kClassRole = Qt::UserRole;
-
-QPushButton *Button(const char *caption, const char *name, QWidget *parent)
-{
-    auto *button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromUtf8(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-TVereDivoClass *LineOf(const QVariant &data)
-{
-    return static_cast<TVereDivoClass *>(data.value<void *>());
-}
 
 // The title as stored: without the star that marks a user class on display.
 std::string BareTitle(const TVereDivoClass &line)
@@ -43,13 +28,6 @@ std::string BareTitle(const TVereDivoClass &line)
     return Trim(title);
 }
 
-std::vector<TVereDivoClass *> ByName(std::vector<TVereDivoClass *> lines)
-{
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const auto *a, const auto *b) { return CompareClassLines(*a, *b) < 0; });
-    return lines;
-}
-
 } // namespace
 
 // ---- User Defined Class Setup -------------------------------------------------------------
@@ -59,21 +37,12 @@ TfrmUserClasses::TfrmUserClasses(TVereDivoQuote &quote, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmUserClasses"));
     setWindowTitle(QStringLiteral("User Defined Class Setup"));
-    lstUserClasses = new QTreeWidget(this);
-    lstUserClasses->setObjectName(QStringLiteral("lstUserClasses"));
-    lstUserClasses->setHeaderLabels({QStringLiteral("Classification"), QStringLiteral("Code")});
-    lstUserClasses->setRootIsDecorated(false);
-    lstUserClasses->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstUserClasses->setAllColumnsShowFocus(true);
-    QHeaderView *header = lstUserClasses->header();
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(0, QHeaderView::Stretch);
-    header->setSectionResizeMode(1, QHeaderView::Fixed);
-    header->resizeSection(1, 60);
-    btnAdd = Button("&Add", "btnAdd", this);
-    btnEdit = Button("&Edit", "btnEdit", this);
-    btnDelete = Button("&Delete", "btnDelete", this);
-    btnClose = Button("&Close", "btnClose", this);
+    lstUserClasses = ReportList(
+        "lstUserClasses", {QStringLiteral("Classification"), QStringLiteral("Code")}, {60}, this);
+    btnAdd = DialogButton("&Add", "btnAdd", this);
+    btnEdit = DialogButton("&Edit", "btnEdit", this);
+    btnDelete = DialogButton("&Delete", "btnDelete", this);
+    btnClose = DialogButton("&Close", "btnClose", this);
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(btnAdd);
     buttons->addWidget(btnEdit);
@@ -85,12 +54,14 @@ TfrmUserClasses::TfrmUserClasses(TVereDivoQuote &quote, QWidget *parent)
     layout->addLayout(buttons);
     resize(640, 360);
 
-    connect(btnAdd, &QPushButton::clicked, this, &TfrmUserClasses::Add);
-    connect(btnEdit, &QPushButton::clicked, this, &TfrmUserClasses::Edit);
-    connect(btnDelete, &QPushButton::clicked, this, &TfrmUserClasses::Delete);
+    // The user class table may refuse a write: the agent is told, the window stays.
+    connect(btnAdd, &QPushButton::clicked, this, [this] { Guarded([this] { Add(); }); });
+    connect(btnEdit, &QPushButton::clicked, this, [this] { Guarded([this] { Edit(); }); });
+    connect(btnDelete, &QPushButton::clicked, this, [this] { Guarded([this] { Delete(); }); });
     connect(btnClose, &QPushButton::clicked, this, &TfrmUserClasses::reject);
-    connect(lstUserClasses, &QTreeWidget::itemDoubleClicked, this, &TfrmUserClasses::Edit);
-    SetEnterAction(lstUserClasses, [this] { Edit(); });
+    connect(lstUserClasses, &QTreeWidget::itemDoubleClicked, this,
+            [this] { Guarded([this] { Edit(); }); });
+    SetEnterAction(lstUserClasses, [this] { Guarded([this] { Edit(); }); });
     Fill(nullptr);
     lstUserClasses->setFocus();
 }
@@ -109,10 +80,9 @@ void TfrmUserClasses::Fill(const TVereDivoClass *selected)
             users.push_back(line.get());
         }
     }
-    for (TVereDivoClass *line : ByName(users)) {
-        auto *item =
-            new QTreeWidgetItem({ToQString(line->DisplayName()), ToQString(Trim(line->Code))});
-        item->setData(0, kClassRole, QVariant::fromValue(static_cast<void *>(line)));
+    for (TVereDivoClass *line : InNameOrder(users)) {
+        QTreeWidgetItem *item =
+            ClassRow(line, {ToQString(line->DisplayName()), ToQString(Trim(line->Code))});
         lstUserClasses->addTopLevelItem(item);
         if (line == selected) {
             lstUserClasses->setCurrentItem(item);
@@ -125,12 +95,11 @@ TVereDivoClass *TfrmUserClasses::Selected()
     if (lstUserClasses->topLevelItemCount() == 1) {
         lstUserClasses->setCurrentItem(lstUserClasses->topLevelItem(0));
     }
-    const auto selected = lstUserClasses->selectedItems();
-    if (selected.isEmpty()) {
+    TVereDivoClass *line = SelectedClass(lstUserClasses);
+    if (line == nullptr) {
         ShowInformation("Please select an item in the list");
-        return nullptr;
     }
-    return LineOf(selected.front()->data(0, kClassRole));
+    return line;
 }
 
 void TfrmUserClasses::Add()
@@ -210,8 +179,8 @@ TfrmSubClassInfo::TfrmSubClassInfo(TVereDivoQuote &quote, const TVereDivoClass *
     // The stored phrase holds 90 characters, the star included.
     txtTitle->setMaxLength(89);
     lblTitle->setBuddy(txtTitle);
-    btnDone = Button("&Done", "btnDone", this);
-    btnCancel = Button("C&ancel", "btnCancel", this);
+    btnDone = DialogButton("&Done", "btnDone", this);
+    btnCancel = DialogButton("C&ancel", "btnCancel", this);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(btnDone);
@@ -254,12 +223,12 @@ void TfrmSubClassInfo::Fill()
             }
         }
     }
-    for (TVereDivoClass *line : ByName(offered)) {
+    for (TVereDivoClass *line : InNameOrder(offered)) {
         const std::string text = chkShowCode->isChecked()
             ? Trim(line->Code) + "   " + line->DisplayName()
             : line->DisplayName();
         auto *item = new QListWidgetItem(ToQString(text), lstClasses);
-        item->setData(kClassRole, QVariant::fromValue(static_cast<void *>(line)));
+        item->setData(Qt::UserRole, ClassData(line));
         if (line == selected || line == m_fixedParent) {
             lstClasses->setCurrentItem(item);
         }
@@ -272,7 +241,7 @@ TVereDivoClass *TfrmSubClassInfo::Parent() const
         return m_fixedParent;
     }
     const auto selected = lstClasses->selectedItems();
-    return selected.isEmpty() ? nullptr : LineOf(selected.front()->data(kClassRole));
+    return selected.isEmpty() ? nullptr : ClassOf(selected.front()->data(Qt::UserRole));
 }
 
 std::string TfrmSubClassInfo::Title() const
