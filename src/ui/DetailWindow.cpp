@@ -8,7 +8,9 @@
 #include "rating/DownPayment.h"
 #include "storage/VereDivoAppInfo.h"
 #include "storage/VereDivoQuoteDBInterface.h"
+#include "ui/ClassSelection.h"
 #include "ui/CustomerDialog.h"
+#include "ui/Deviations.h"
 #include "ui/DownPaymentDialog.h"
 #include "ui/EffectiveDateDialog.h"
 #include "ui/InputWidgets.h"
@@ -61,6 +63,21 @@ TfrmVereDivoDetail::TClassWindow &DeviationsWindow()
 {
     static TfrmVereDivoDetail::TClassWindow window;
     return window;
+}
+
+// "Add Classifications to Quotation": Cancel puts the classes back itself, but the user class
+// setup may still have changed them.
+bool RunClassSelection(TVereDivoQuote &quote, QWidget *parent)
+{
+    TfrmClassList window(quote, parent);
+    window.exec();
+    return window.QuoteChanged();
+}
+
+bool RunDeviations(TVereDivoQuote &quote, QWidget *parent)
+{
+    TfrmDeviations window(quote, parent);
+    return window.exec() == QDialog::Accepted;
 }
 
 // A row of the class list; numbers sort as numbers.
@@ -667,12 +684,7 @@ void TfrmVereDivoDetail::btnAddClick()
         return;
     }
     const TClassWindow &window = ClassSelectionWindow();
-    if (!window) {
-        ShowInformation("The class selection window is not available in this version of the "
-                        "program.");
-        return;
-    }
-    if (window(*m_quote, this)) {
+    if (window ? window(*m_quote, this) : RunClassSelection(*m_quote, this)) {
         RecalculateAndShow();
         FillClassList();
     } else {
@@ -719,12 +731,7 @@ void TfrmVereDivoDetail::btnDeviateClick()
         return;
     }
     const TClassWindow &window = DeviationsWindow();
-    if (!window) {
-        ShowInformation("The class deviations window is not available in this version of the "
-                        "program.");
-        return;
-    }
-    if (window(*m_quote, this)) {
+    if (window ? window(*m_quote, this) : RunDeviations(*m_quote, this)) {
         RecalculateAndShow();
         FillClassList();
     }

@@ -75,9 +75,10 @@ public:
     // The class of the selected row, or none.
     TVereDivoClass *SelectedClass() const;
 
-    // The windows of the class half of the program. Until they are installed the buttons say
-    // which window is missing. Each shows its window modally on the quote and returns true
-    // when the quote's classes changed.
+    // The class selection and deviations windows: by default "Add Classifications to
+    // Quotation" and "Class Deviations"; tests that are about something else put a shortcut
+    // here ({} puts the window back). Each shows its window modally on the quote and returns
+    // true when the quote's classes changed.
     using TClassWindow = std::function<bool(TVereDivoQuote &quote, QWidget *parent)>;
     static void SetClassSelectionWindow(TClassWindow window);
     static void SetDeviationsWindow(TClassWindow window);

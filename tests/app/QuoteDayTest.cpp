@@ -12,6 +12,8 @@
 #include "storage/VereDivoAppInfo.h"
 #include "storage/VereDivoCustDBO.h"
 #include "storage/VereDivoQuoteDBInterface.h"
+#include "ui/ClassLineDialogs.h"
+#include "ui/ClassSelection.h"
 #include "ui/CustomerDialog.h"
 #include "ui/DetailWindow.h"
 #include "ui/InputWidgets.h"
@@ -83,11 +85,7 @@ protected:
         TIniFile(dir.File("program/veredivo.ini"))
             .WriteString("Agency Info", "Name", "Harbor Insurance Agency");
     }
-    ~QuoteDay() override
-    {
-        TfrmVereDivoDetail::SetClassSelectionWindow({});
-        SetProgramFolder("");
-    }
+    ~QuoteDay() override { SetProgramFolder(""); }
 
     // The main window, shown; its first showing asks for the state.
     std::unique_ptr<TWC_MDI> Start(const QString &stateName)
@@ -110,20 +108,62 @@ protected:
         return *dynamic_cast<TfrmVereDivoDetail *>(window.ActiveQuote());
     }
 
-    // "Add Class" as the class selection window answers it: the payrolls typed, "&Calculate".
+    // "Add Class" through "Add Classifications to Quotation" as an agent works it: the clerical
+    // payroll typed into its row, every other class found by its code with its payroll typed
+    // into "Edit Classification", then Alt+C for "&Calculate".
     void AddClasses(TfrmVereDivoDetail &window, const std::vector<TClassLine> &lines)
     {
-        TfrmVereDivoDetail::SetClassSelectionWindow([lines](TVereDivoQuote &quote, QWidget *) {
+        const std::string clerical = window.Quote()->ClericalClass != nullptr
+            ? Trim(window.Quote()->ClericalClass->Code)
+            : std::string();
+        ModalScript script;
+        script.Then([lines, clerical](QWidget *modal) {
+            auto *classes = qobject_cast<TfrmClassList *>(modal);
+            ASSERT_NE(classes, nullptr) << modal->windowTitle().toStdString();
             for (const TClassLine &wanted : lines) {
-                TVereDivoClass *line = quote.FindClass(wanted.Code, "");
-                line->SetPayroll(wanted.Payroll);
-                line->SetEmployees(wanted.Employees);
-                quote.AppendClass(*line);
+                if (wanted.Code == clerical) {
+                    Type(classes->txtClericalPayroll, IntText(wanted.Payroll));
+                    QTest::keyClick(classes->txtClericalPayroll, Qt::Key_Tab);
+                    Type(classes->txtClericalEmp, IntText(wanted.Employees));
+                    QTest::keyClick(classes->txtClericalEmp, Qt::Key_Tab);
+                    continue;
+                }
+                // The payroll dialog opens over the window; the script answers it.
+                Type(classes->txtSearch, wanted.Code);
+                QTest::keyClick(classes->txtSearch, Qt::Key_Return);
+                if (!classes->isActiveWindow()) {
+                    classes->activateWindow();
+                }
+                EXPECT_TRUE(QTest::qWaitForWindowActive(classes));
             }
-            return true;
+            QTest::keyClick(classes, Qt::Key_C, Qt::AltModifier);
         });
+        for (const TClassLine &wanted : lines) {
+            if (wanted.Code == clerical) {
+                continue;
+            }
+            script.Then([wanted](QWidget *modal) {
+                auto *dialog = qobject_cast<TfrmEditClass *>(modal);
+                ASSERT_NE(dialog, nullptr) << modal->windowTitle().toStdString();
+                Type(dialog->txtPayroll, IntText(wanted.Payroll));
+                QTest::keyClick(dialog->txtPayroll, Qt::Key_Return);
+                Type(dialog->txtEmployees, IntText(wanted.Employees));
+                QTest::keyClick(dialog, Qt::Key_C, Qt::AltModifier);
+            });
+        }
         QTest::mouseClick(window.btnAdd, Qt::LeftButton);
+        EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+        EXPECT_EQ(window.lstClasses->topLevelItemCount(),
+                  static_cast<int>(m_classes.size() + lines.size()));
         m_classes.insert(m_classes.end(), lines.begin(), lines.end());
+    }
+
+    // Gives the box the focus and types over what it holds.
+    static void Type(QLineEdit *box, const std::string &text)
+    {
+        box->setFocus(Qt::TabFocusReason);
+        box->selectAll();
+        QTest::keyClicks(box, QString::fromStdString(text));
     }
 
     // Types into a factor box, or picks a list entry with the keyboard, and moves on.
@@ -287,6 +327,7 @@ protected:
     ScopedEnv settings;
     ScopedEnv state;
     ScriptedPrompter prompter;
+    TScopedClassLineEditor classLineEditor;
 
 private:
     std::vector<TClassLine> m_classes;

@@ -3,7 +3,9 @@
 #include "rating/DownPayment.h"
 #include "storage/VereDivoCustDBO.h"
 #include "storage/VereDivoQuoteDBInterface.h"
+#include "ui/ClassSelection.h"
 #include "ui/CustomerDialog.h"
+#include "ui/Deviations.h"
 #include "ui/DownPaymentDialog.h"
 #include "ui/EffectiveDateDialog.h"
 #include "ui/InputWidgets.h"
@@ -22,6 +24,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -146,6 +149,70 @@ TEST_F(DetailWindow, ClassesShowWithTheirPremiumsAndTheTotalsFollow)
     EXPECT_EQ(Shown(Box(*window, "txtExpMod")), "1.00");
     EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(quote.TotalPremium));
     EXPECT_THAT(prompter.Texts(), IsEmpty());
+}
+
+TEST_F(DetailWindow, AddClassAndDeviationsOpenTheirWindowsAndCancelKeepsTheQuote)
+{
+    const auto window = OpenWindow("MA", EncodeDate(2026, 7, 15));
+    AddClasses(*window, {{"5183", 90000, 4}, {"8810", 30000, 2}});
+    TfrmVereDivoDetail::SetClassSelectionWindow({});
+    const std::vector<std::string> rows = ClassRows(*window);
+    const std::string total = Shown(window->txtTotalPremium);
+
+    // A clerical payroll typed over the old one, then "Ca&ncel": the quote is as it was.
+    {
+        ModalScript script;
+        script.Then([](QWidget *modal) {
+            auto *classes = qobject_cast<TfrmClassList *>(modal);
+            ASSERT_NE(classes, nullptr) << modal->windowTitle().toStdString();
+            EXPECT_EQ(classes->lstActive->topLevelItemCount(), 2);
+            classes->txtClericalPayroll->setFocus(Qt::TabFocusReason);
+            classes->txtClericalPayroll->selectAll();
+            QTest::keyClicks(classes->txtClericalPayroll, "75000");
+            QTest::keyClick(classes->txtClericalPayroll, Qt::Key_Tab);
+            classes->btnCancel->click();
+        });
+        window->btnAdd->click();
+        EXPECT_TRUE(script.Done());
+    }
+    EXPECT_EQ(ClassRows(*window), rows);
+    EXPECT_EQ(Shown(window->txtTotalPremium), total);
+
+    // "Class Deviations" lists the quote's classes; "&Cancel" changes nothing.
+    {
+        ModalScript script;
+        script.Then([](QWidget *modal) {
+            auto *deviations = qobject_cast<TfrmDeviations *>(modal);
+            ASSERT_NE(deviations, nullptr) << modal->windowTitle().toStdString();
+            EXPECT_EQ(deviations->grdDeviations->rowCount(), 2);
+            deviations->btnCancel->click();
+        });
+        window->btnDeviate->click();
+        EXPECT_TRUE(script.Done());
+    }
+    EXPECT_EQ(ClassRows(*window), rows);
+    EXPECT_EQ(Shown(window->txtTotalPremium), total);
+
+    // "&Calculate" with a new clerical payroll: the window shows the new premium.
+    {
+        ModalScript script;
+        script.Then([](QWidget *modal) {
+            auto *classes = qobject_cast<TfrmClassList *>(modal);
+            ASSERT_NE(classes, nullptr);
+            classes->txtClericalPayroll->setFocus(Qt::TabFocusReason);
+            classes->txtClericalPayroll->selectAll();
+            QTest::keyClicks(classes->txtClericalPayroll, "75000");
+            QTest::keyClick(classes->txtClericalPayroll, Qt::Key_Tab);
+            classes->btnCalculate->click();
+        });
+        window->btnAdd->click();
+        EXPECT_TRUE(script.Done());
+    }
+    EXPECT_THAT(ClassRows(*window),
+                ElementsAre("CLERICAL OFFICE EMPLOYEES NOC | 8810 | $75,000 | 0.09 | $68",
+                            "PLUMBING NOC, INCLUDING DRIVERS | 5183 | $90,000 | 2.60 | $2,340"));
+    EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(window->Quote()->TotalPremium));
+    EXPECT_NE(Shown(window->txtTotalPremium), total);
 }
 
 TEST_F(DetailWindow, AFailedCalculationShowsNotAvailableNeverOldTotals)
