@@ -3,7 +3,7 @@
 // rated quote, completed by typing, saved with the quote and found again, printed to PDF, and
 // the finance agreement with its options dialog.
 
-#include "QuoteHarness.h"
+#include "ExampleQuote.h"
 
 #include "core/IniFile.h"
 #include "core/Paths.h"
@@ -57,20 +57,9 @@ struct StoredQuote
     QuoteHarness h;
 
     StoredQuote(const Program &program, const std::string &state = "MA")
-        : h(state, 5, state == "NJ" ? EncodeDate(2027, 1, 1) : EncodeDate(2026, 7, 1),
-            program.Path())
+        : h(state, 5, ExampleEffectiveDate(state), program.Path())
     {
-        h.Application().AgencyAddress = {
-            "Harbor Insurance Agency", "Attn: Dana Royce", "12 Water St", "Salem", "MA", "01970",
-            "(978)555-0100",           "(978)555-0101",    "P-0042"};
-        TQorRatingClient &customer = h.Quote().Customer();
-        customer.SetCompany("ASHBY BAKERY");
-        customer.SetFirstName("Lee");
-        customer.SetLastName("Ashby");
-        customer.SetStreet("4 Mill Rd");
-        customer.SetCity("Lowell");
-        customer.SetState(state);
-        customer.SetZip("01852");
+        MakeExampleQuote(h, state);
         h.Add("5645", 250000, 6);
         h.Add("5437", 120000, 3);
         h.Add("8810", 60000, 2);
