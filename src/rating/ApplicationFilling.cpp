@@ -100,15 +100,27 @@ std::string TVereDivoQuote::FormDataFile(int32_t kind) const
 }
 
 void TVereDivoQuote::FillApplication(int32_t kind, std::vector<std::string> &list,
-                                     int32_t currentYear)
+                                     int32_t currentYear,
+                                     const std::function<void(const std::string &)> &step)
 {
+    const auto log = [&step](const char *name) {
+        if (step) {
+            step(name);
+        }
+    };
+    log("Show New Data");
     if (kind == 1) {
         ApplyExportMapping(list, true, 0, PlanProfile->Acord_Type, KindApplication);
-        AddApplicationStateFields(list);
     } else {
         ApplyExportMapping(list, true, 0, StateNumber(StateCode), KindPool);
+    }
+    log("Add State Fields");
+    if (kind == 1) {
+        AddApplicationStateFields(list);
+    } else {
         AddPoolStateFields(list);
     }
+    log("Add Classes");
     AddClassFields(list, kind, 1);
     if (kind == 2 && StateCode == "NJ") {
         AddClassFields(list, kind, 2);

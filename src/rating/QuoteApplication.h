@@ -34,6 +34,8 @@ public:
     // Folders, each with a trailing "/".
     virtual std::string ProgramFolder() const = 0;
     virtual std::string DataFolder() const = 0;
+    // The folder of the application forms.
+    virtual std::string AcordFolder() const { return ProgramFolder() + "ACORD/"; }
 
     // The program's one table set; the rate book registers its tables in it.
     virtual TVereDivoDatabase &Database() = 0;

@@ -157,8 +157,10 @@ public:
     std::string FormDataFile(int32_t kind) const;
     // New data of an application, through SetFormField: the export mapping, the state's fields,
     // the class fields (a second pass for the NJ pool application) and, for kind 1, the five
-    // prior-year fields counted back from `currentYear`.
-    void FillApplication(int32_t kind, std::vector<std::string> &list, int32_t currentYear);
+    // prior-year fields counted back from `currentYear`. `step` hears each step's name (the
+    // ACORD window logs them).
+    void FillApplication(int32_t kind, std::vector<std::string> &list, int32_t currentYear,
+                         const std::function<void(const std::string &)> &step = {});
     // The class lines in the numbered class fields of the kind's layout; pass 2 is the NJ pool
     // application's list of operations.
     void AddClassFields(std::vector<std::string> &list, int32_t kind, int32_t currentPass);

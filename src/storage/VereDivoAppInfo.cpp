@@ -80,6 +80,7 @@ public:
 
     std::string ProgramFolder() const override { return m_info.ProgramFolder(); }
     std::string DataFolder() const override { return m_info.DataFolder(); }
+    std::string AcordFolder() const override { return m_info.ACORDFolder(); }
     TVereDivoDatabase &Database() override { return m_info.Tables(); }
     void Log(const std::string &line) override { m_info.LogLine(line); }
     bool SaveQuote(TVereDivoQuote &quote) override { return m_info.QuoteDB().SaveQuote(quote); }

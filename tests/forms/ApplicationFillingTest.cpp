@@ -2,7 +2,7 @@
 // mapped field against the quote's own data item, the class-field layouts A to D, the prior
 // years, the finance agreement worked by hand, and the form data files of a quote.
 
-#include "QuoteHarness.h"
+#include "ExampleQuote.h"
 
 #include "core/States.h"
 #include "core/Text.h"
@@ -35,25 +35,9 @@ struct Rated
     QuoteHarness h;
 
     Rated(const std::string &state, size_t count)
-        : h(state, 5, state == "NJ" ? EncodeDate(2027, 1, 1) : EncodeDate(2026, 7, 1),
-            BuiltProgramFolder())
+        : h(state, 5, ExampleEffectiveDate(state), BuiltProgramFolder())
     {
-        h.Application().AgencyAddress = {
-            "Harbor Insurance Agency", "Attn: Dana Royce", "12 Water St", "Salem", "MA", "01970",
-            "(978)555-0100",           "(978)555-0101",    "P-0042"};
-        TQorRatingClient &customer = h.Quote().Customer();
-        customer.SetCompany("ASHBY BAKERY");
-        customer.SetFirstName("Lee");
-        customer.SetLastName("Ashby");
-        customer.SetStreet("4 Mill Rd");
-        customer.SetCity("Lowell");
-        customer.SetState(state);
-        customer.SetZip("01852");
-        TCustLOBInfo &header = h.Quote().QuoteInfo();
-        header.SetLocationStreet("4 Mill Rd");
-        header.SetLocationCity("Lowell");
-        header.SetLocationState(state);
-        header.SetLocationZip("01852");
+        MakeExampleQuote(h, state);
         const auto &codes = state == "NJ" ? TwelveNJ : TwelveMA;
         for (size_t i = 0; i < count; ++i) {
             h.Add(codes[i], 40000 + 10000 * static_cast<int32_t>(i), 2 + static_cast<int32_t>(i));
