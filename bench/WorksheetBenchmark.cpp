@@ -1,5 +1,6 @@
-// The quote worksheet as a PDF on the delivered tables, beside the reference of Qt's own PDF
-// writer drawing the same number of text runs straight onto a page (no quote, no canvas).
+// The quote worksheet as a PDF on the delivered tables, and 100 of them through the rating
+// command in one process, beside the reference of Qt's own PDF writer drawing the same number
+// of text runs straight onto a page (no quote, no canvas).
 
 #include "../tools/veredivo-rate/ToolApplication.h"
 
@@ -18,6 +19,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -111,6 +115,59 @@ void BM_Reference_QtPdfPage(benchmark::State &state)
     }
 }
 BENCHMARK(BM_Reference_QtPdfPage)->Unit(benchmark::kMillisecond);
+
+// 100 quote files of 3 to 12 classes in a scratch folder, and a folder for their worksheets.
+struct TBatch
+{
+    std::string Folder = TempFolder() + "veredivo-bench-batch/";
+    std::string Files;
+
+    TBatch()
+    {
+        std::filesystem::remove_all(Folder);
+        std::filesystem::create_directories(Folder + "out");
+        const char *codes[] = {"0042", "2003", "2585", "2802", "3085", "3179",
+                               "3400", "3632", "3724", "4299", "5183", "8810"};
+        for (int i = 0; i < 100; ++i) {
+            std::string classes;
+            for (int c = 0; c < 3 + i % 10; ++c) {
+                classes += std::string(classes.empty() ? "" : ", ") + "{ \"code\": \"" + codes[c] +
+                    "\", \"payroll\": " + std::to_string(20000 + 1500 * i + 700 * c) + " }";
+            }
+            const std::string name = Folder + "q" + std::to_string(i) + ".json";
+            std::ofstream(name) << "{ \"state\": \"MA\", \"effective\": \"07/01/2026\", "
+                                   "\"classes\": [ "
+                                << classes
+                                << " ], \"customer\": { \"company\": \"Ashby Bakery\" }, "
+                                   "\"agency\": { \"name\": \"Harbor Insurance Agency\" } }";
+            Files += " " + name;
+        }
+    }
+    ~TBatch() { std::filesystem::remove_all(Folder); }
+
+    void Run(benchmark::State &state, const std::string &options) const
+    {
+        const std::string command = std::string(VEREDIVO_PROGRAM_DIR) + "veredivo-rate --json " +
+            options + Files + " > /dev/null 2>&1";
+        for (auto _ : state) {
+            if (std::system(command.c_str()) != 0) {
+                state.SkipWithError("veredivo-rate failed");
+                return;
+            }
+        }
+    }
+};
+
+// One process rates 100 quotes and writes their worksheets.
+void BM_RateCommand_100WorksheetPdfs(benchmark::State &state)
+{
+    const TBatch batch;
+    batch.Run(state, "--pdf " + batch.Folder + "out");
+}
+BENCHMARK(BM_RateCommand_100WorksheetPdfs)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 } // namespace
 
