@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <optional>
 
 namespace dbase {
 
@@ -525,8 +526,16 @@ std::unique_ptr<IndexFile> IndexFile::Open(Context *context, const std::string &
         while (expressionLength < 220 && t[24 + expressionLength] != '\0') {
             ++expressionLength;
         }
-        Expression expression =
-            Expression::Parse(context, std::string_view(t + 24, expressionLength), fields);
+        // A key that cannot be read names the index and the tag: the table opens with none.
+        std::optional<Expression> parsed;
+        try {
+            parsed = Expression::Parse(context, std::string_view(t + 24, expressionLength), fields);
+        } catch (const Error &error) {
+            Raise(context, Failure::Expression,
+                  "index " + path + ", tag " + name + ": " + error.what() +
+                      "; pack and reindex the table");
+        }
+        Expression expression = std::move(*parsed);
         if (KeyTypeOf(expression.ResultType()) != keyType) {
             corrupt(what + "has key type '" + std::string(1, keyType) + "' but its expression \"" +
                     expression.Text() + "\" gives another type");

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <unistd.h>
 
 namespace dbase {
@@ -167,6 +168,40 @@ std::unique_ptr<Table> Table::Open(Context &context, const std::string &path)
                               : "is open exclusively in another process");
     }
     table->LoadAfterOpen();
+    return table;
+}
+
+std::unique_ptr<Table> Table::OpenForRepair(Context &context, const std::string &path,
+                                            std::vector<TagSpec> knownTags)
+{
+    const bool autoOpen = context.AutoOpen();
+    context.SetAutoOpen(false);
+    std::unique_ptr<Table> table;
+    try {
+        table = Open(context, path);
+    } catch (...) {
+        context.SetAutoOpen(autoOpen);
+        throw;
+    }
+    context.SetAutoOpen(autoOpen);
+    table->m_knownTags = std::move(knownTags);
+    if (!table->m_header.ProductionIndex()) {
+        return table;
+    }
+    table->m_indexPath = table->CompanionPath(".mdx");
+    if (!FileExists(table->m_indexPath)) {
+        table->m_indexFault = "the production index " + table->m_indexPath + " is missing";
+        return table;
+    }
+    try {
+        table->m_index = IndexFile::Open(&context, table->m_indexPath, table->m_header.fields,
+                                         !table->ReadOnly(), context.IndexCacheBlocks());
+        table->m_indexStamp = table->m_index->Stamp();
+    } catch (const Error &error) {
+        context.TakeErrorCode();
+        table->m_index.reset();
+        table->m_indexFault = error.what();
+    }
     return table;
 }
 
@@ -958,6 +993,33 @@ void Table::ReopenFiles()
     LoadAfterOpen();
 }
 
+std::optional<std::vector<TagSpec>> Table::TagsToBuild()
+{
+    if (m_index) {
+        return m_index->Specs();
+    }
+    if (!m_header.ProductionIndex()) {
+        return std::nullopt;
+    }
+    // The index's own tags when it can be read, else the tags the table is known to have.
+    const std::string indexPath = CompanionPath(".mdx");
+    std::string fault = "the production index " + indexPath + " is missing";
+    if (FileExists(indexPath)) {
+        try {
+            return IndexFile::Open(&m_context, indexPath, m_header.fields, false, 16)->Specs();
+        } catch (const Error &error) {
+            m_context.TakeErrorCode();
+            fault = error.what();
+        }
+    }
+    if (m_knownTags.empty()) {
+        Fail(FileExists(indexPath) ? Failure::IndexCorrupt : Failure::IndexMissing,
+             "cannot have its index rebuilt: " + fault +
+                 ", and the tags of the table are not known");
+    }
+    return m_knownTags;
+}
+
 // Writes the records to keep into a new file and a new index built from it, then puts both in
 // place of the old ones. Until the table's rename the old files stand untouched; a process that
 // dies between the two renames leaves the new table with the old index, which the next pack and
@@ -997,29 +1059,25 @@ void Table::Rebuild(const std::function<bool(const RecordView &)> &keep, bool em
             out.Write(0, header.raw);
             out.Sync();
         }
-        // The index is rebuilt also when it was not opened with the table: its record numbers
-        // are about to change.
-        std::vector<TagSpec> specs;
-        std::string indexPath = m_indexPath;
-        if (m_index) {
-            specs = m_index->Specs();
-        } else if (m_header.ProductionIndex() && FileExists(CompanionPath(".mdx"))) {
-            indexPath = CompanionPath(".mdx");
-            specs = IndexFile::Open(&m_context, indexPath, m_header.fields, false, 16)->Specs();
-        } else {
-            indexPath.clear();
-        }
+        // The index is rebuilt also when it was not opened with the table (its record numbers
+        // are about to change), and when it could not be read.
+        const std::optional<std::vector<TagSpec>> specs = TagsToBuild();
+        std::string indexPath;
         std::string indexTemporary;
-        if (!indexPath.empty()) {
+        if (specs) {
+            IndexFile::CheckDefinition(&m_context, *specs, m_header.fields);
+            indexPath = m_index ? m_indexPath : CompanionPath(".mdx");
             indexTemporary = indexPath + ".tmp";
             File packed = File::Open(&m_context, temporary, File::Mode::Read);
             FileRecords records(packed, header, kept);
-            IndexFile::Build(&m_context, indexTemporary, Definition(specs), header.fields, records);
+            IndexFile::Build(&m_context, indexTemporary, Definition(*specs), header.fields,
+                             records);
             File::Open(&m_context, indexTemporary, File::Mode::ReadWrite).Sync();
         }
         ReplaceFile(&m_context, temporary, path);
         if (!indexTemporary.empty()) {
             ReplaceFile(&m_context, indexTemporary, indexPath);
+            m_indexFault.clear();
         }
         SyncFolderOf(path);
         if (emptyMemo && m_memo) {
@@ -1051,10 +1109,9 @@ void Table::Zap(uint32_t first, uint32_t last)
 void Table::Reindex()
 {
     Commit();
-    if (!m_index) {
-        return;
+    if (const std::optional<std::vector<TagSpec>> tags = TagsToBuild()) {
+        CreateIndex(*tags);
     }
-    CreateIndex(m_index->Specs());
 }
 
 void Table::CreateIndex(const std::vector<TagSpec> &tags)
@@ -1071,6 +1128,7 @@ void Table::CreateIndex(const std::vector<TagSpec> &tags)
         File::Open(&m_context, temporary, File::Mode::ReadWrite).Sync();
         ReplaceFile(&m_context, temporary, indexPath);
         SyncFolderOf(indexPath);
+        m_indexFault.clear();
         // The table learns of its index after the index is in place.
         std::vector<std::string> indexed;
         for (const TagSpec &spec : tags) {
@@ -1109,6 +1167,10 @@ std::vector<std::string> Table::Check()
     if (held != m_header.recordCount) {
         problems.push_back("the header counts " + std::to_string(m_header.recordCount) +
                            " records, the file holds " + std::to_string(held));
+    }
+    CheckMemos(problems);
+    if (!m_indexFault.empty()) {
+        problems.push_back(m_indexFault);
     }
     if (!m_index) {
         return problems;
@@ -1193,6 +1255,61 @@ std::vector<std::string> Table::Check()
     }
     m_index->TrimCache();
     return problems;
+}
+
+void Table::CheckMemos(std::vector<std::string> &problems)
+{
+    if (!m_memo) {
+        return;
+    }
+    const std::string memoName = "memo file " + m_memo->GetFile().Path() + ": ";
+    try {
+        const std::string chain = m_memo->CheckFreeChain();
+        if (!chain.empty()) {
+            problems.push_back(memoName + chain);
+        }
+    } catch (const Error &error) {
+        m_context.TakeErrorCode();
+        problems.push_back(memoName + error.what());
+    }
+    std::vector<const Field *> memoFields;
+    for (const Field &field : m_header.fields) {
+        if (field.type == 'M') {
+            memoFields.push_back(&field);
+        }
+    }
+    const size_t limit = 20;
+    size_t reported = 0;
+    FileRecords records(m_dbf, m_header, m_header.recordCount);
+    RecordView record;
+    while (records.Next(record)) {
+        for (const Field *field : memoFields) {
+            const std::string_view raw(record.data + field->offset, field->length);
+            const std::string where =
+                "record " + std::to_string(record.recno) + ", field " + field->name + ": ";
+            try {
+                const NumberText number = ParseNumber(raw);
+                if (number.blank || number.value == 0) {
+                    continue;
+                }
+                if (number.value < 0 || number.value > UINT32_MAX ||
+                    number.value != static_cast<uint32_t>(number.value)) {
+                    Raise(&m_context, Failure::MemoCorrupt,
+                          "\"" + std::string(raw) + "\" is no memo block");
+                }
+                m_memo->Read(static_cast<uint32_t>(number.value));
+            } catch (const Error &error) {
+                m_context.TakeErrorCode();
+                if (++reported <= limit) {
+                    problems.push_back(where + error.what());
+                }
+            }
+        }
+    }
+    if (reported > limit) {
+        problems.push_back(memoName + std::to_string(reported - limit) +
+                           " more memo problems not shown");
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -47,6 +47,13 @@ public:
                                          const std::vector<TagSpec> &tags,
                                          uint8_t languageDriver = 0);
 
+    // Opens a table for repair ("pack and reindex"): like Open, except that a production index
+    // which cannot be opened (lost, cut short, damaged, keyed on what the table cannot give)
+    // leaves the table without it; IndexFault() tells why, and Pack and Reindex build a new one
+    // with the known tags.
+    static std::unique_ptr<Table> OpenForRepair(Context &context, const std::string &path,
+                                                std::vector<TagSpec> knownTags = {});
+
     // Use Open or Create.
     Table(Context &context, File file, bool exclusive);
     ~Table();
@@ -126,9 +133,21 @@ public:
     void Reindex();
     // Replaces the production index by a new one with these tags (none: an empty index).
     void CreateIndex(const std::vector<TagSpec> &tags);
+    // The tags this table is known to have (the program's own tables): Pack and Reindex build
+    // them when the production index cannot be read.
+    void SetKnownTags(std::vector<TagSpec> tags) { m_knownTags = std::move(tags); }
+    // Why the production index was not opened by OpenForRepair; empty when it was (or when the
+    // table has none).
+    const std::string &IndexFault() const { return m_indexFault; }
+    // The tags Pack and Reindex give the table: those of its own index when it can be read (also
+    // when the table was opened without it), else the known ones. None when the table has no
+    // production index. Raises IndexCorrupt or IndexMissing when the index cannot be read and
+    // no tags are known.
+    std::optional<std::vector<TagSpec>> TagsToBuild();
 
-    // Every tag's entries against the records, and the header against the file; one line per
-    // problem, empty when all is well.
+    // Every tag's entries against the records, every memo the records name, the memo file's
+    // free-block chain, and the header against the file; one line per problem, empty when all is
+    // well.
     std::vector<std::string> Check();
 
 private:
@@ -161,6 +180,7 @@ private:
     void Rebuild(const std::function<bool(const RecordView &)> &keep, bool emptyMemo);
     void ReopenFiles();
     IndexDefinition Definition(const std::vector<TagSpec> &tags) const;
+    void CheckMemos(std::vector<std::string> &problems);
 
     Context &m_context;
     File m_dbf;
@@ -170,6 +190,8 @@ private:
     std::unique_ptr<MemoFile> m_memo;
     std::unique_ptr<IndexFile> m_index;
     std::string m_indexPath;
+    std::string m_indexFault;
+    std::vector<TagSpec> m_knownTags;
     FileStamp m_indexStamp;
     Context::FileIdentity m_identity {};
     bool m_registered = false;

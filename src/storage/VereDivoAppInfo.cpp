@@ -162,6 +162,44 @@ void TVereDivoAppInfo::FillBrokerAndStateLists(TChoiceList &brokers, TChoiceList
     ::FillBrokerAndStateLists(tables.Brokers(), tables.Plans(), brokers, states);
 }
 
+void TVereDivoAppInfo::PackAndReindexData()
+{
+    const bool wasOpen = m_database != nullptr;
+    std::unique_ptr<TCBDatabase> scratch;
+    TCBDatabase *database = m_database.get();
+    if (wasOpen) {
+        m_database->CloseAll();
+    } else {
+        scratch = std::make_unique<TCBDatabase>();
+        database = scratch.get();
+    }
+    std::exception_ptr failure;
+    try {
+        FixRecordCounts(m_quoteFolder);
+        PackFolder(m_quoteFolder, *database);
+        if (m_dataFolder != m_quoteFolder) {
+            RebuildBrokenIndexes(m_dataFolder, *database);
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    scratch.reset();
+    try {
+        if (wasOpen) {
+            m_database->OpenAll();
+        } else {
+            OpenData();
+        }
+    } catch (...) {
+        if (!failure) {
+            failure = std::current_exception();
+        }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
 int32_t TVereDivoAppInfo::NextNumber(const char *key, int32_t above)
 {
     const TFolderLock lock(m_quoteFolder);

@@ -65,6 +65,14 @@ public:
     void SetAgencySource(std::function<TAgencyAddress()> source);
     TAgencyAddress Agency() const;
 
+    // "&Pack and Reindex Data" (every other user must have left the folders): closes the tables,
+    // repairs the record counts of every table of the quote folder and packs each one with its
+    // tags rebuilt (a lost or damaged index built anew from the table's known tags); a table of
+    // the data folder whose index cannot be opened gets it rebuilt too. Then the table set is
+    // opened again, also when it could not be opened before. Raises ECBDBError on a table that
+    // cannot be repaired (the others are done and the tables opened as far as they open).
+    void PackAndReindexData();
+
     // The broker list and the state list of the plans (each state once), first item selected.
     void FillBrokerAndStateLists(TChoiceList &brokers, TChoiceList &states) const;
 

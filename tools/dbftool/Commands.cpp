@@ -7,6 +7,7 @@
 #include "core/Paths.h"
 #include "core/Text.h"
 
+#include "db/KnownTags.h"
 #include "dbase/Keys.h"
 #include "dbase/Table.h"
 #include "dbase/Values.h"
@@ -26,8 +27,8 @@ const char *const kUsage =
     "  tags TABLE                         the tags and their expressions\n"
     "  keys TABLE TAG                     a tag's keys in order with record numbers\n"
     "  seek TABLE TAG KEY [--exact]       the records with the key\n"
-    "  pack TABLE | reindex TABLE\n"
-    "  check TABLE...                     every tag against the records\n"
+    "  pack TABLE | reindex TABLE         also rebuild a lost or damaged index\n"
+    "  check TABLE...                     every tag and memo against the records\n"
     "  fix-counts FOLDER|TABLE...         repair header record counts\n";
 
 std::string Show(std::string_view text)
@@ -262,7 +263,18 @@ int Maintain(const std::vector<std::string> &args, std::ostream &out)
     Need(args, 2);
     dbase::Context context;
     ApplySourceDate(context);
-    auto table = OpenTable(context, args[1], true);
+    context.SetAccess(dbase::AccessMode::Exclusive);
+    // A lost or damaged index is what these commands repair: the table opens without it, and the
+    // tags come from the program's own definition of the table where the index cannot tell.
+    const std::string path = ResolveFileName(args[1]);
+    const auto *known = KnownIndexTags(ExtractFileName(path));
+    auto table =
+        dbase::Table::OpenForRepair(context, path, known ? *known : std::vector<dbase::TagSpec> {});
+    if (!table->IndexFault().empty()) {
+        out << args[1] << ": " << table->IndexFault() << "; "
+            << (known ? "rebuilding it from the table's known tags\n"
+                      : "rebuilding it from its own tags\n");
+    }
     if (args[0] == "pack") {
         const uint32_t before = table->RecordCount();
         table->Pack();
