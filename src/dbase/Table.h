@@ -24,6 +24,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace dbase {
@@ -93,6 +94,19 @@ public:
     bool Deleted() const;
     // Writes pending changes and makes them durable.
     void Flush();
+
+    // The caller holds a lock that keeps every other writer of the table out until EndSteady
+    // (the journal of its folder): the table then trusts what it has read instead of checking
+    // the files again before every operation, and a `writing` holder also writes without taking
+    // the table's write lock, keeping its index blocks until the flush. `othersWrote`: another
+    // writer may have changed the files since the table last looked, so everything is read anew
+    // now. Calls nest.
+    void BeginSteady(bool writing, bool othersWrote);
+    void EndSteady();
+    bool Steady() const { return m_steadyDepth > 0; }
+    // Forgets changes not yet written and everything read from the files (a journal transaction
+    // was dropped); the table is at its end afterwards.
+    void Discard();
 
     // The production index, if open.
     IndexFile *Index() const { return m_index.get(); }
@@ -169,6 +183,12 @@ private:
     void RefreshIfStale();
     void RefreshCount();
     void ReadRecord(uint32_t recno);
+    bool CachesRecords() const;
+    void ForgetRecords();
+    const char *CachedRecord(uint32_t recno);
+    // A record's bytes (and the end-of-file byte after a new one) to the file and the chunk
+    // that holds it.
+    void WriteRecordBytes(uint32_t recno, std::string_view bytes);
     void SetEnd();
     void LoadFromCursor();
     Tag &SeekTag() const;
@@ -186,6 +206,8 @@ private:
     File m_dbf;
     bool m_exclusive;
     bool m_exclusiveForMaintenance = false;
+    int m_steadyDepth = 0;
+    bool m_steadyWriting = false;
     DbfHeader m_header;
     std::unique_ptr<MemoFile> m_memo;
     std::unique_ptr<IndexFile> m_index;
@@ -206,6 +228,27 @@ private:
     bool m_unwritten = false; // appended in exclusive mode, not yet in the file
     std::map<size_t, std::string> m_memos; // new memo texts by field index
     bool m_dated = false;
+
+    struct RecordChunk
+    {
+        std::string bytes;
+        uint32_t count = 0; // records in it
+        uint64_t lastUse = 0;
+    };
+    std::unordered_map<uint32_t, RecordChunk> m_chunks; // by chunk number
+
+    struct NameHash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const
+        {
+            return std::hash<std::string_view> {}(name);
+        }
+    };
+    // Fields by the names callers used (the header's fields never move while the table is open).
+    mutable std::unordered_map<std::string, const Field *, NameHash, std::equal_to<>>
+        m_fieldsByName;
+    uint64_t m_chunkClock = 0;
 
     Tag *m_selected = nullptr;
     std::optional<TagCursor> m_cursor;
