@@ -4,6 +4,7 @@
 #include "core/Paths.h"
 #include "core/Text.h"
 
+#include "db/CBJournal.h"
 #include "db/KnownTags.h"
 #include "dbase/Context.h"
 #include "dbase/Table.h"
@@ -721,6 +722,8 @@ void FixRecordCounts(const std::string &folder)
 
 void PackFolder(const std::string &folder, TCBDatabase &database)
 {
+    // A change a program died writing is completed first: packing moves the records it names.
+    RecoverTableJournal(folder);
     for (const std::string &name : FilesWithExtension(folder, ".DBF")) {
         TTableRegistration table(database, name, folder, false);
         try {

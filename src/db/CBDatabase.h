@@ -222,8 +222,9 @@ private:
 TCBDatabase &DefaultDatabase();
 // Rewrites the record count of every DBF in the folder whose header disagrees with its size.
 void FixRecordCounts(const std::string &folder);
-// Packs every DBF in the folder through the database (register, pack, close, remove). A table
-// whose production index cannot be opened gets it rebuilt first (TCBTable::RebuildIndex).
+// Packs every DBF in the folder through the database (register, pack, close, remove). The
+// folder's table journal is completed first (see TCBJournal); a table whose production index
+// cannot be opened gets it rebuilt first (TCBTable::RebuildIndex).
 void PackFolder(const std::string &folder, TCBDatabase &database);
 // Rebuilds the production index of every DBF in the folder that opens only without it (see
 // TCBTable::RebuildIndex); the records stay as they are. The names of the repaired tables.

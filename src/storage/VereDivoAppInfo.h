@@ -54,6 +54,12 @@ public:
     // taken, which the result then exceeds.
     int32_t NextCustomerNumber(int32_t above = 0);
     int32_t NextQuoteID(int32_t above = 0);
+    // The number Next... would give, without counting it: a save takes it with the rest of its
+    // transaction and counts it (CountNumbers) once it is stored.
+    int32_t PendingCustomerNumber(int32_t above = 0) const;
+    int32_t PendingQuoteID(int32_t above = 0) const;
+    // Counts the numbers as given (0: none); a counter never goes back.
+    void CountNumbers(int32_t customerNumber, int32_t quoteID);
 
     // The quote persistence of the program, with its customer store.
     TVereDivoQuoteDBInterface &QuoteDB() const { return *m_quoteDB; }
@@ -79,6 +85,7 @@ public:
 private:
     void ResolveFolders(const std::string &programName);
     int32_t NextNumber(const char *key, int32_t above);
+    int32_t PendingNumber(const char *key, int32_t above) const;
 
     std::string m_programFolder;
     std::string m_dataFolder;

@@ -519,6 +519,8 @@ int OpenStoredQuote(TToolApplication &application, const TOptions &options)
 int ListStoredQuotes(TToolApplication &application, const TOptions &options)
 {
     TVereDivoCustDBO &store = application.Info().QuoteDB().CustDBO();
+    // One state of the store for the whole listing.
+    const TVereDivoCustDBO::TReading reading(store);
     const std::vector<TCustomerListEntry> customers = store.ListCustomers();
     if (options.Json) {
         nlohmann::ordered_json out = nlohmann::ordered_json::array();
