@@ -6,6 +6,7 @@
 
 #include "core/Prompter.h"
 #include "core/Text.h"
+#include "db/VereDivoDatabase.h"
 #include "rating/ControlInterface.h"
 #include "rating/VereDivoQuote.h"
 

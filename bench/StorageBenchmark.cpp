@@ -194,6 +194,8 @@ void BM_ListCustomersAndQuotes(benchmark::State &state)
 {
     TVereDivoCustDBO &store = LargeStore().Info().QuoteDB().CustDBO();
     for (auto _ : state) {
+        // As a listing does: one state of the store for all of it.
+        const TVereDivoCustDBO::TReading reading(store);
         size_t quotes = 0;
         size_t text = 0;
         for (const TCustomerListEntry &customer : store.ListCustomers()) {
@@ -214,6 +216,7 @@ void BM_ListCustomersOnly(benchmark::State &state)
 {
     TVereDivoCustDBO &store = LargeStore().Info().QuoteDB().CustDBO();
     for (auto _ : state) {
+        const TVereDivoCustDBO::TReading reading(store);
         benchmark::DoNotOptimize(store.ListCustomers());
     }
 }

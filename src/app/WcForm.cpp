@@ -796,17 +796,9 @@ void TWC_MDI::mnuPackClick()
                   Prompter::Answer::No)) {
         return;
     }
-    TVereDivoDatabase &database = Database();
+    // Also when the tables could not be opened: a damaged index is what this repairs.
     const BusyCursor busy;
-    database.CloseAll();
-    try {
-        FixRecordCounts(m_appInfo->QuoteFolder());
-        PackFolder(m_appInfo->QuoteFolder(), database);
-    } catch (...) {
-        database.OpenAll();
-        throw;
-    }
-    database.OpenAll();
+    m_appInfo->PackAndReindexData();
 }
 
 void TWC_MDI::mnuUninstallClick()

@@ -1,5 +1,6 @@
 #include "core/IniFile.h"
 
+#include "core/DiskWrites.h"
 #include "core/Paths.h"
 #include "core/Text.h"
 
@@ -122,6 +123,7 @@ void TIniFile::WriteLines(const std::vector<std::string> &lines) const
     }
     // Write beside the file, then rename over it, so a crash never leaves half a file.
     const std::string temp = m_fileName + ".tmp";
+    BeforeDiskWrite();
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         for (const std::string &line : lines) {
@@ -133,6 +135,7 @@ void TIniFile::WriteLines(const std::vector<std::string> &lines) const
             throw std::runtime_error("Cannot write settings file " + m_fileName);
         }
     }
+    BeforeDiskWrite();
     if (std::rename(temp.c_str(), m_fileName.c_str()) != 0) {
         std::remove(temp.c_str());
         throw std::runtime_error("Cannot write settings file " + m_fileName);
@@ -199,9 +202,11 @@ std::vector<std::string> TIniFile::ReadSection(std::string_view section) const
     return keys;
 }
 
-void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+namespace {
+
+void SetValue(std::vector<std::string> &lines, std::string_view section, std::string_view key,
+              std::string_view value)
 {
-    std::vector<std::string> lines = ReadLines();
     const auto range = FindSection(lines, section);
     if (!range) {
         if (!lines.empty() && !Trim(lines.back()).empty()) {
@@ -219,6 +224,24 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         }
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
                      std::string(key) + "=" + std::string(value));
+    }
+}
+
+} // namespace
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    std::vector<std::string> lines = ReadLines();
+    SetValue(lines, section, key, value);
+    WriteLines(lines);
+}
+
+void TIniFile::WriteStrings(std::string_view section,
+                            const std::vector<std::pair<std::string, std::string>> &values)
+{
+    std::vector<std::string> lines = ReadLines();
+    for (const auto &[key, value] : values) {
+        SetValue(lines, section, key, value);
     }
     WriteLines(lines);
 }

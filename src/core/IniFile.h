@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // An ini file read and written the way the profile functions do it: every read looks at the
@@ -35,6 +36,9 @@ public:
     // Raise std::runtime_error when the file cannot be written.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int32_t value);
+    // Several keys of one section in one replacement of the file: all of them or none.
+    void WriteStrings(std::string_view section,
+                      const std::vector<std::pair<std::string, std::string>> &values);
     void WriteFloat(std::string_view section, std::string_view key, double value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
     void DeleteKey(std::string_view section, std::string_view key);

@@ -4,6 +4,8 @@
 #include "core/Paths.h"
 #include "core/Text.h"
 
+#include "db/CBJournal.h"
+#include "db/KnownTags.h"
 #include "dbase/Context.h"
 #include "dbase/Table.h"
 
@@ -26,6 +28,22 @@ void LogCloseFailure(const TCBTable &table, const std::exception &error)
 {
     AppLogLine("CBDatabase - Close Table - " + table.Folder() + table.TableName() + " - " +
                error.what());
+}
+
+// Whether the table itself opens (its production index left closed).
+bool TableOpensWithoutIndex(const std::string &path, dbase::Context &context)
+{
+    const bool autoOpen = context.AutoOpen();
+    context.SetAutoOpen(false);
+    bool tableOpens = false;
+    try {
+        dbase::Table::Open(context, path);
+        tableOpens = true;
+    } catch (const dbase::Error &) {
+        context.TakeErrorCode();
+    }
+    context.SetAutoOpen(autoOpen);
+    return tableOpens;
 }
 
 } // namespace
@@ -64,6 +82,9 @@ void TCBTable::Open()
                          "table names longer than 256 characters are not supported");
         }
         m_handle = dbase::Table::Open(m_database.Handle(), ResolveFileName(name));
+        if (const auto *known = KnownIndexTags(m_tableName)) {
+            m_handle->SetKnownTags(*known);
+        }
     } catch (const dbase::Error &error) {
         throw ECBDBError("Error opening table " + m_folder + m_tableName +
                              " - error code: " + std::to_string(m_database.ErrorCode()),
@@ -473,6 +494,33 @@ void TCBTable::ResetIndex()
     Open();
 }
 
+void TCBTable::RebuildIndex()
+{
+    const bool wasActive = Active();
+    Close();
+    const int16_t mode = m_database.GetAccessMode();
+    m_database.SetAccessMode(1);
+    try {
+        const std::string name = ResolveFileName(m_folder + m_tableName);
+        const auto *known = KnownIndexTags(m_tableName);
+        auto table = dbase::Table::OpenForRepair(m_database.Handle(), name,
+                                                 known ? *known : std::vector<dbase::TagSpec> {});
+        table->Reindex();
+        table->Close();
+    } catch (const dbase::Error &error) {
+        const std::string message = error.what();
+        m_database.ErrorCode();
+        m_database.SetAccessMode(mode);
+        throw ECBDBError("The index of table " + m_folder + m_tableName +
+                             " cannot be rebuilt: " + message,
+                         message);
+    }
+    m_database.SetAccessMode(mode);
+    if (wasActive) {
+        Open();
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // TTableHolder
 
@@ -674,11 +722,45 @@ void FixRecordCounts(const std::string &folder)
 
 void PackFolder(const std::string &folder, TCBDatabase &database)
 {
+    // A change a program died writing is completed first: packing moves the records it names.
+    RecoverTableJournal(folder);
     for (const std::string &name : FilesWithExtension(folder, ".DBF")) {
-        TTableRegistration table(database, name, folder, true);
+        TTableRegistration table(database, name, folder, false);
+        try {
+            table->Open();
+        } catch (const ECBDBError &) {
+            // A lost or damaged index is what pack and reindex repairs; anything wrong with the
+            // table itself is reported as it was.
+            if (!TableOpensWithoutIndex(folder + name, database.Handle())) {
+                throw;
+            }
+            table->RebuildIndex();
+            table->Open();
+        }
         table->Pack();
         table->Close();
     }
+}
+
+std::vector<std::string> RebuildBrokenIndexes(const std::string &folder, TCBDatabase &database)
+{
+    std::vector<std::string> repaired;
+    for (const std::string &name : FilesWithExtension(folder, ".DBF")) {
+        dbase::Context &context = database.Handle();
+        try {
+            dbase::Table::Open(context, folder + name);
+            continue;
+        } catch (const dbase::Error &) {
+            context.TakeErrorCode();
+        }
+        if (!TableOpensWithoutIndex(folder + name, context)) {
+            continue; // not an index fault: the table's own users report it
+        }
+        TTableRegistration table(database, name, folder, false);
+        table->RebuildIndex();
+        repaired.push_back(name);
+    }
+    return repaired;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -94,6 +94,12 @@ public:
     void EndMaintenance();
     // Replaces the production index by an empty one (a table brought in from outside).
     void ResetIndex();
+    // Rebuilds a lost or damaged production index: the table is opened alone (access mode 1)
+    // without its index and every tag built anew, from the program's known tags of the table
+    // (KnownIndexTags) and whatever further tags its own index still defines. An open table is
+    // open again afterwards. Raises ECBDBError when the table itself cannot be opened or no tags
+    // are known for an index that cannot be read.
+    void RebuildIndex();
 
     // The engine's table while Active (tools and the data layers may use it directly).
     dbase::Table *Handle() const { return m_handle.get(); }
@@ -216,8 +222,13 @@ private:
 TCBDatabase &DefaultDatabase();
 // Rewrites the record count of every DBF in the folder whose header disagrees with its size.
 void FixRecordCounts(const std::string &folder);
-// Packs every DBF in the folder through the database (register, pack, close, remove).
+// Packs every DBF in the folder through the database (register, pack, close, remove). The
+// folder's table journal is completed first (see TCBJournal); a table whose production index
+// cannot be opened gets it rebuilt first (TCBTable::RebuildIndex).
 void PackFolder(const std::string &folder, TCBDatabase &database);
+// Rebuilds the production index of every DBF in the folder that opens only without it (see
+// TCBTable::RebuildIndex); the records stay as they are. The names of the repaired tables.
+std::vector<std::string> RebuildBrokenIndexes(const std::string &folder, TCBDatabase &database);
 // Copies folder + baseName with each of ".dbf", ".mdx", ".dbt" that exists (found without regard
 // to case) into destination, replacing what is there; raises ECBDBError when a copy fails.
 void CopyTableFiles(const std::string &folder, const std::string &baseName,

@@ -13,6 +13,8 @@
 
 namespace dbase {
 
+class WriteCapture;
+
 enum class AccessMode : int16_t {
     Shared = 0, // other processes may open and change the table at the same time
     Exclusive = 1, // the table is ours alone (maintenance: pack, reindex)
@@ -56,6 +58,10 @@ public:
     void SetUpdateDate(std::optional<DateParts> date) { m_updateDate = date; }
     DateParts UpdateDate() const;
 
+    // The journal transaction holding this context's writes (see Journal), or nullptr.
+    WriteCapture *Capture() const { return m_capture; }
+    void SetCapture(WriteCapture *capture) { m_capture = capture; }
+
     // Bookkeeping of open files for single-open; Register fails when the file is open.
     using FileIdentity = std::pair<uint64_t, uint64_t>; // device, inode
     void RegisterOpen(const FileIdentity &identity, const std::string &path);
@@ -70,6 +76,7 @@ private:
     size_t m_indexCacheBlocks = 2048;
     std::optional<DateParts> m_updateDate;
     std::multiset<FileIdentity> m_open;
+    WriteCapture *m_capture = nullptr;
 };
 
 } // namespace dbase

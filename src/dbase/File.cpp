@@ -1,5 +1,7 @@
 #include "dbase/File.h"
 
+#include "core/DiskWrites.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -57,6 +59,11 @@ File File::Open(Context *context, const std::string &path, Mode mode)
 
 File File::Create(Context *context, const std::string &path)
 {
+    if (context != nullptr && context->Capture() != nullptr &&
+        context->Capture()->HoldsPath(path)) {
+        Raise(context, Failure::Usage, "cannot create " + path + " inside a journal transaction");
+    }
+    BeforeDiskWrite();
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         Raise(context, Failure::FileCreate, "cannot create " + path + ": " + SystemText(errno));
@@ -98,7 +105,24 @@ void File::Close()
     }
 }
 
+WriteCapture *File::Capture() const
+{
+    if (m_context == nullptr || m_context->Capture() == nullptr) {
+        return nullptr;
+    }
+    WriteCapture *capture = m_context->Capture();
+    return capture->Holds(*this) ? capture : nullptr;
+}
+
 int64_t File::Size() const
+{
+    if (WriteCapture *capture = Capture()) {
+        return capture->Size(*this);
+    }
+    return DiskSize();
+}
+
+int64_t File::DiskSize() const
 {
     struct stat info
     { };
@@ -135,6 +159,14 @@ Context::FileIdentity File::Identity() const
 
 size_t File::ReadSome(int64_t offset, char *data, size_t size) const
 {
+    if (WriteCapture *capture = Capture()) {
+        return capture->Read(*this, offset, data, size);
+    }
+    return ReadDisk(offset, data, size);
+}
+
+size_t File::ReadDisk(int64_t offset, char *data, size_t size) const
+{
     size_t done = 0;
     while (done < size) {
         const ssize_t got =
@@ -166,6 +198,11 @@ void File::Write(int64_t offset, std::string_view data)
     if (!m_writable) {
         Raise(m_context, Failure::ReadOnly, m_path + " is open for reading only");
     }
+    if (WriteCapture *capture = Capture()) {
+        capture->Write(*this, offset, data);
+        return;
+    }
+    BeforeDiskWrite();
     size_t done = 0;
     while (done < data.size()) {
         const ssize_t put = ::pwrite(m_fd, data.data() + done, data.size() - done,
@@ -182,6 +219,11 @@ void File::Write(int64_t offset, std::string_view data)
 
 void File::Truncate(int64_t size)
 {
+    if (Capture() != nullptr) {
+        Raise(m_context, Failure::Usage,
+              "cannot shorten " + m_path + " inside a journal transaction");
+    }
+    BeforeDiskWrite();
     if (::ftruncate(m_fd, size) != 0) {
         Raise(m_context, Failure::Write, "cannot shorten " + m_path + ": " + SystemText(errno));
     }
@@ -189,6 +231,12 @@ void File::Truncate(int64_t size)
 
 void File::Sync()
 {
+    if (Capture() != nullptr) {
+        return; // the journal's commit makes the writes durable
+    }
+    if (m_writable) {
+        BeforeDiskWrite();
+    }
     if (m_writable && ::fdatasync(m_fd) != 0) {
         Raise(m_context, Failure::Write, "cannot flush " + m_path + ": " + SystemText(errno));
     }
@@ -264,6 +312,12 @@ void File::Unlock(int64_t start, int64_t length)
 
 void ReplaceFile(Context *context, const std::string &replacement, const std::string &target)
 {
+    if (context != nullptr && context->Capture() != nullptr &&
+        context->Capture()->HoldsPath(target)) {
+        Raise(context, Failure::Usage,
+              "cannot replace " + target + " inside a journal transaction");
+    }
+    BeforeDiskWrite();
     if (::rename(replacement.c_str(), target.c_str()) != 0) {
         Raise(context, Failure::FileCreate, "cannot replace " + target + ": " + SystemText(errno));
     }

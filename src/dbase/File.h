@@ -29,6 +29,21 @@ struct FileStamp
     bool operator==(const FileStamp &) const = default;
 };
 
+class File;
+
+// Holds the writes of a context to some files instead of letting them reach the disk (a journal
+// transaction, see Journal): the files' reads, sizes and flushes go through it too.
+class WriteCapture
+{
+public:
+    virtual ~WriteCapture() = default;
+    virtual bool Holds(const File &file) const = 0;
+    virtual bool HoldsPath(const std::string &path) const = 0;
+    virtual void Write(const File &file, int64_t offset, std::string_view data) = 0;
+    virtual size_t Read(const File &file, int64_t offset, char *data, size_t size) = 0;
+    virtual int64_t Size(const File &file) = 0;
+};
+
 class File
 {
 public:
@@ -51,7 +66,10 @@ public:
     const std::string &Path() const { return m_path; }
     void Close();
 
+    // The size as readers see it (with the writes a journal holds).
     int64_t Size() const;
+    // The size on the disk.
+    int64_t DiskSize() const;
     FileStamp Stamp() const;
     Context::FileIdentity Identity() const;
 
@@ -59,6 +77,8 @@ public:
     void ReadExact(int64_t offset, char *data, size_t size, Failure shortFailure) const;
     // Reads up to `size` bytes; returns how many were there.
     size_t ReadSome(int64_t offset, char *data, size_t size) const;
+    // The same from the disk, past any writes a journal holds.
+    size_t ReadDisk(int64_t offset, char *data, size_t size) const;
     void Write(int64_t offset, std::string_view data);
     void Truncate(int64_t size);
     // Counts a change for other handles of this process on the same file: timestamps alone can
@@ -77,6 +97,8 @@ public:
 
 private:
     File(Context *context, int fd, std::string path, bool writable);
+    // The journal holding this file's writes, if any.
+    WriteCapture *Capture() const;
 
     Context *m_context = nullptr;
     int m_fd = -1;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <optional>
 
 namespace dbase {
 
@@ -201,7 +202,7 @@ void TagCursor::Descend(Aim aim, const char *probe, size_t length)
     m_path.clear();
     m_version = tag.m_version;
     m_leavesVisited = 0;
-    uint32_t page = tag.m_root;
+    uint32_t page = file.RootOf(tag);
     for (;;) {
         const IndexFile::NodeView node = file.CheckedNode(tag, page, m_path.size());
         const char *keys = node.data + 8 + 4;
@@ -332,7 +333,7 @@ std::vector<TagCursor::Level> TagCursor::LandingPath(const char *key)
     IndexFile &file = tag.m_file;
     const size_t L = tag.m_itemLength;
     std::vector<Level> path;
-    uint32_t page = tag.m_root;
+    uint32_t page = file.RootOf(tag);
     for (;;) {
         const IndexFile::NodeView node = file.CheckedNode(tag, page, path.size());
         uint32_t lo = 0;
@@ -525,8 +526,16 @@ std::unique_ptr<IndexFile> IndexFile::Open(Context *context, const std::string &
         while (expressionLength < 220 && t[24 + expressionLength] != '\0') {
             ++expressionLength;
         }
-        Expression expression =
-            Expression::Parse(context, std::string_view(t + 24, expressionLength), fields);
+        // A key that cannot be read names the index and the tag: the table opens with none.
+        std::optional<Expression> parsed;
+        try {
+            parsed = Expression::Parse(context, std::string_view(t + 24, expressionLength), fields);
+        } catch (const Error &error) {
+            Raise(context, Failure::Expression,
+                  "index " + path + ", tag " + name + ": " + error.what() +
+                      "; pack and reindex the table");
+        }
+        Expression expression = std::move(*parsed);
         if (KeyTypeOf(expression.ResultType()) != keyType) {
             corrupt(what + "has key type '" + std::string(1, keyType) + "' but its expression \"" +
                     expression.Text() + "\" gives another type");
@@ -662,8 +671,10 @@ void IndexFile::Reload()
     m_file.ReadExact(0, m_header.data(), kHeaderBytes, Failure::IndexCorrupt);
     m_pageCount = ReadU32(m_header.data() + 32);
     m_pageLimit = static_cast<uint32_t>(std::min<int64_t>(m_file.Size() / kPageSize, UINT32_MAX));
+    // A tag's root is read again when the tag is next used: a write that changes one key
+    // reads the header of that tag alone.
     for (auto &tag : m_tags) {
-        tag->m_root = ReadU32(Read(tag->m_headerPage));
+        tag->m_rootKnown = false;
         ++tag->m_version;
     }
 }
@@ -706,9 +717,19 @@ void IndexFile::TouchTag(Tag &tag, bool holdsKeys)
     }
 }
 
+uint32_t IndexFile::RootOf(const Tag &tag)
+{
+    if (!tag.m_rootKnown) {
+        tag.m_root = ReadU32(Read(tag.m_headerPage));
+        tag.m_rootKnown = true;
+    }
+    return tag.m_root;
+}
+
 void IndexFile::SetRoot(Tag &tag, uint32_t page)
 {
     tag.m_root = page;
+    tag.m_rootKnown = true;
     WriteU32(Modify(tag.m_headerPage), page);
 }
 
@@ -754,7 +775,7 @@ bool IndexFile::Insert(Tag &tag, const char *key, uint32_t recno)
     if (path.empty()) {
         // After the last entry: the end of the last leaf.
         const size_t L = tag.m_itemLength;
-        uint32_t page = tag.m_root;
+        uint32_t page = RootOf(tag);
         for (;;) {
             const IndexFile::NodeView node = CheckedNode(tag, page, path.size());
             path.push_back({page, node.count});
@@ -872,7 +893,7 @@ bool IndexFile::Remove(Tag &tag, const char *key, uint32_t recno)
     }
     RemoveAt(tag, cursor.m_path);
     ++tag.m_version;
-    const char *root = Read(tag.m_root);
+    const char *root = Read(RootOf(tag));
     TouchTag(tag, ReadU32(root) != 0 || ReadU32(root + 8) != 0);
     return true;
 }
@@ -917,7 +938,7 @@ void IndexFile::RemoveChild(Tag &tag, const std::vector<TagCursor::Level> &path,
     if (level == 0) {
         // A root left with one child hands the root over to it.
         for (size_t depth = 0; depth < kMaxDepth; ++depth) {
-            const char *root = Read(tag.m_root);
+            const char *root = Read(RootOf(tag));
             if (ReadU32(root) != 0 || ReadU32(root + 8) == 0) {
                 break;
             }

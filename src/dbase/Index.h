@@ -68,7 +68,8 @@ private:
     std::string m_name;
     Expression m_expression;
     uint32_t m_headerPage = 0;
-    uint32_t m_root = 0;
+    mutable uint32_t m_root = 0;
+    mutable bool m_rootKnown = true; // false: read it from the tag's header before use
     char m_keyType = 'C';
     uint16_t m_keyLength = 0;
     uint16_t m_maxKeys = 0;
@@ -225,6 +226,8 @@ private:
                      uint32_t left, const std::string &separator, uint32_t right);
     void RemoveAt(Tag &tag, const std::vector<TagCursor::Level> &path);
     void RemoveChild(Tag &tag, const std::vector<TagCursor::Level> &path, size_t level);
+    // The tag's root page, read from its header when a reload left it unknown.
+    uint32_t RootOf(const Tag &tag);
     void SetRoot(Tag &tag, uint32_t page);
 
     Context *m_context;

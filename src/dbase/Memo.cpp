@@ -3,6 +3,7 @@
 #include "dbase/Bytes.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace dbase {
 
@@ -149,6 +150,35 @@ uint32_t MemoFile::Write(std::string_view text)
         link = following;
     }
     Raise(m_context, Failure::MemoCorrupt, "the free block chain of " + m_file.Path() + " loops");
+}
+
+std::string MemoFile::CheckFreeChain() const
+{
+    if (m_dbase3) {
+        return {}; // dBASE III memo files only ever grow at their end
+    }
+    const uint32_t end = EndBlock();
+    char next[4];
+    m_file.ReadExact(0, next, 4, Failure::MemoCorrupt);
+    uint32_t link = ReadU32(next);
+    if (link == 0) {
+        return "the header names block 0 as the next free block";
+    }
+    std::unordered_set<uint32_t> seen;
+    // A link at or past the end of the file ends the chain.
+    while (link < end) {
+        if (!seen.insert(link).second) {
+            return "the chain of free blocks loops back to block " + std::to_string(link);
+        }
+        char run[4];
+        m_file.ReadExact(static_cast<int64_t>(link) * m_blockSize, run, 4, Failure::MemoCorrupt);
+        const uint32_t following = ReadU32(run);
+        if (following == 0) {
+            return "the free run at block " + std::to_string(link) + " links to block 0";
+        }
+        link = following;
+    }
+    return {};
 }
 
 void MemoFile::Reset()

@@ -32,6 +32,9 @@ public:
     uint32_t Write(std::string_view text);
     // Empties the file (all memos gone).
     void Reset();
+    // The chain of free blocks from the header: every link inside the file and no link met
+    // twice. Empty when sound, else what is wrong.
+    std::string CheckFreeChain() const;
     void Sync() { m_file.Sync(); }
     const File &GetFile() const { return m_file; }
 

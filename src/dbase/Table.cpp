@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <unistd.h>
 
 namespace dbase {
@@ -22,6 +23,10 @@ constexpr int64_t kOpenLock = 0x7FFFFFF0;
 constexpr int64_t kWriteLock = 0x7FFFFFF1;
 
 constexpr uint32_t kMaxRecords = 1000000000;
+
+// Records kept while no one else can write the table: chunks of 8 KB, at most 2 MB a table.
+constexpr uint32_t kRecordChunkBytes = 8192;
+constexpr size_t kRecordChunks = 256;
 
 std::string BaseName(const std::string &path)
 {
@@ -84,7 +89,7 @@ public:
     explicit WriteGuard(Table &table) : m_table(table)
     {
         table.RequireWritable();
-        if (table.m_exclusive) {
+        if (table.m_exclusive || table.m_steadyWriting) {
             return;
         }
         const int attempts = table.m_context.LockAttempts();
@@ -170,8 +175,44 @@ std::unique_ptr<Table> Table::Open(Context &context, const std::string &path)
     return table;
 }
 
+std::unique_ptr<Table> Table::OpenForRepair(Context &context, const std::string &path,
+                                            std::vector<TagSpec> knownTags)
+{
+    const bool autoOpen = context.AutoOpen();
+    context.SetAutoOpen(false);
+    std::unique_ptr<Table> table;
+    try {
+        table = Open(context, path);
+    } catch (...) {
+        context.SetAutoOpen(autoOpen);
+        throw;
+    }
+    context.SetAutoOpen(autoOpen);
+    table->m_knownTags = std::move(knownTags);
+    if (!table->m_header.ProductionIndex()) {
+        return table;
+    }
+    table->m_indexPath = table->CompanionPath(".mdx");
+    if (!FileExists(table->m_indexPath)) {
+        table->m_indexFault = "the production index " + table->m_indexPath + " is missing";
+        return table;
+    }
+    try {
+        table->m_index = IndexFile::Open(&context, table->m_indexPath, table->m_header.fields,
+                                         !table->ReadOnly(), context.IndexCacheBlocks());
+        table->m_indexStamp = table->m_index->Stamp();
+    } catch (const Error &error) {
+        context.TakeErrorCode();
+        table->m_index.reset();
+        table->m_indexFault = error.what();
+    }
+    return table;
+}
+
 void Table::LoadAfterOpen()
 {
+    ForgetRecords();
+    m_fieldsByName.clear();
     m_header = ReadDbfHeader(&m_context, m_dbf);
     const int64_t held = RecordsInFile(m_dbf.Size(), m_header.headerLength, m_header.recordLength);
     if (held < static_cast<int64_t>(m_header.recordCount)) {
@@ -279,8 +320,18 @@ void Table::Close()
 
 const Field *Table::FindField(std::string_view name) const
 {
+    // Callers name the same fields over and over (every row of a listing): each spelling is
+    // looked up once.
+    const auto known = m_fieldsByName.find(name);
+    if (known != m_fieldsByName.end()) {
+        return known->second;
+    }
     const int index = dbase::FindField(m_header.fields, name);
-    return index < 0 ? nullptr : &m_header.fields[static_cast<size_t>(index)];
+    const Field *field = index < 0 ? nullptr : &m_header.fields[static_cast<size_t>(index)];
+    if (m_fieldsByName.size() < 256) {
+        m_fieldsByName.emplace(std::string(name), field);
+    }
+    return field;
 }
 
 const Field &Table::FieldByName(std::string_view name) const
@@ -325,7 +376,7 @@ void Table::RequireWritable() const
 
 void Table::RefreshCount()
 {
-    if (m_exclusive) {
+    if (m_exclusive || m_steadyDepth > 0) {
         return;
     }
     char count[4];
@@ -335,7 +386,7 @@ void Table::RefreshCount()
 
 void Table::RefreshIfStale()
 {
-    if (m_exclusive || !m_index) {
+    if (m_exclusive || !m_index || m_steadyDepth > 0) {
         return;
     }
     const FileStamp stamp = m_index->Stamp();
@@ -351,9 +402,79 @@ uint32_t Table::RecordCount()
     return m_header.recordCount;
 }
 
+bool Table::CachesRecords() const
+{
+    return m_exclusive || m_steadyDepth > 0;
+}
+
+void Table::ForgetRecords()
+{
+    m_chunks.clear();
+}
+
+// While no one else can write the table, records are read a chunk at a time and kept: a walk
+// through the table, or through the records a tag names close together, takes a system call per
+// chunk instead of one per record.
+const char *Table::CachedRecord(uint32_t recno)
+{
+    const uint32_t length = m_header.recordLength;
+    const uint32_t perChunk = std::max<uint32_t>(1, kRecordChunkBytes / length);
+    const uint32_t chunk = (recno - 1) / perChunk;
+    auto found = m_chunks.find(chunk);
+    if (found == m_chunks.end() || recno - 1 - chunk * perChunk >= found->second.count) {
+        if (found == m_chunks.end() && m_chunks.size() >= kRecordChunks) {
+            // The least recently used half goes.
+            std::vector<std::pair<uint64_t, uint32_t>> uses;
+            for (const auto &[index, cached] : m_chunks) {
+                uses.emplace_back(cached.lastUse, index);
+            }
+            std::sort(uses.begin(), uses.end());
+            for (size_t i = 0; i < uses.size() / 2; ++i) {
+                m_chunks.erase(uses[i].second);
+            }
+        }
+        const uint32_t first = chunk * perChunk + 1;
+        const uint32_t count = std::min(perChunk, m_header.recordCount - first + 1);
+        RecordChunk loaded;
+        loaded.bytes.resize(static_cast<size_t>(count) * length);
+        m_dbf.ReadExact(RecordOffset(m_header, first), loaded.bytes.data(), loaded.bytes.size(),
+                        Failure::TableCorrupt);
+        loaded.count = count;
+        found = m_chunks.insert_or_assign(chunk, std::move(loaded)).first;
+    }
+    found->second.lastUse = ++m_chunkClock;
+    return found->second.bytes.data() + static_cast<size_t>(recno - 1 - chunk * perChunk) * length;
+}
+
+void Table::WriteRecordBytes(uint32_t recno, std::string_view bytes)
+{
+    m_dbf.Write(RecordOffset(m_header, recno), bytes);
+    if (m_chunks.empty()) {
+        return;
+    }
+    const uint32_t length = m_header.recordLength;
+    const uint32_t perChunk = std::max<uint32_t>(1, kRecordChunkBytes / length);
+    const uint32_t chunk = (recno - 1) / perChunk;
+    const auto found = m_chunks.find(chunk);
+    if (found != m_chunks.end() && recno - 1 - chunk * perChunk < found->second.count) {
+        std::copy_n(bytes.begin(), length,
+                    found->second.bytes.begin() +
+                        static_cast<std::ptrdiff_t>((recno - 1 - chunk * perChunk) * length));
+    }
+}
+
 void Table::ReadRecord(uint32_t recno)
 {
     m_record.resize(m_header.recordLength);
+    if (CachesRecords()) {
+        m_record.assign(CachedRecord(recno), m_header.recordLength);
+        m_original = m_record;
+        m_recno = recno;
+        m_eof = false;
+        m_bof = false;
+        return;
+    }
+    ForgetRecords();
     m_dbf.ReadExact(RecordOffset(m_header, recno), m_record.data(), m_record.size(),
                     Failure::TableCorrupt);
     m_original = m_record;
@@ -566,13 +687,13 @@ void Table::AppendBlank()
         }
         const uint32_t recno = count + 1;
         std::string blank(m_header.recordLength, ' ');
-        if (m_exclusive) {
+        if (m_exclusive || m_steadyWriting) {
             // No one else reads the table: the record goes to the file with its values.
             m_header.SetRecordCount(recno);
             m_unwritten = true;
         } else {
             // The record and the end-of-file byte first, then the count that takes it in.
-            m_dbf.Write(RecordOffset(m_header, recno), blank + kEndOfFile);
+            WriteRecordBytes(recno, blank + kEndOfFile);
             m_header.SetRecordCount(recno);
             WriteHeaderPrefix();
         }
@@ -606,17 +727,17 @@ void Table::Commit()
         std::copy(pointer.begin(), pointer.end(), m_record.begin() + field.offset);
     }
     m_memos.clear();
-    if (!m_exclusive && !m_appended) {
+    if (!m_exclusive && !m_steadyWriting && !m_appended) {
         // Another process may have changed the record: its keys are what the tags hold now.
         m_dbf.ReadExact(RecordOffset(m_header, m_recno), m_original.data(), m_original.size(),
                         Failure::TableCorrupt);
     }
     if (m_unwritten) {
-        m_dbf.Write(RecordOffset(m_header, m_recno), m_record + kEndOfFile);
+        WriteRecordBytes(m_recno, m_record + kEndOfFile);
         WriteHeaderPrefix();
         m_unwritten = false;
     } else {
-        m_dbf.Write(RecordOffset(m_header, m_recno), m_record);
+        WriteRecordBytes(m_recno, m_record);
     }
     if (!m_dated) {
         WriteHeaderPrefix();
@@ -640,7 +761,8 @@ void Table::Commit()
         }
         // Shared: others read the file, so it is written at once. Exclusive: at the latest on
         // flush or close, or when half the cache waits to be written.
-        if (!m_exclusive || m_index->DirtyBlocks() > m_context.IndexCacheBlocks() / 2) {
+        if ((!m_exclusive && !m_steadyWriting) ||
+            m_index->DirtyBlocks() > m_context.IndexCacheBlocks() / 2) {
             m_index->Commit(m_context.UpdateDate());
         }
     }
@@ -669,6 +791,68 @@ void Table::Flush()
             m_index->Sync();
         }
     }
+}
+
+void Table::BeginSteady(bool writing, bool othersWrote)
+{
+    if (m_steadyDepth > 0) {
+        ++m_steadyDepth;
+        m_steadyWriting = m_steadyWriting || writing;
+        return;
+    }
+    // Once now, what every operation would otherwise check.
+    RefreshCount();
+    if (m_index) {
+        if (othersWrote || !(m_index->Stamp() == m_indexStamp)) {
+            m_index->Reload();
+        }
+        m_indexStamp = m_index->Stamp();
+    }
+    ForgetRecords();
+    m_steadyDepth = 1;
+    m_steadyWriting = writing;
+    if (othersWrote) {
+        m_cursor.reset();
+        m_cursorTag = nullptr;
+    }
+}
+
+void Table::EndSteady()
+{
+    if (m_steadyDepth == 0 || --m_steadyDepth > 0) {
+        return;
+    }
+    m_steadyWriting = false;
+    if (!m_exclusive) {
+        ForgetRecords(); // others may write the records from now on
+    }
+    if (m_index) {
+        try {
+            m_indexStamp = m_index->Stamp();
+        } catch (const Error &) {
+            m_indexStamp = {}; // read anew next time
+        }
+    }
+}
+
+void Table::Discard()
+{
+    ForgetRecords();
+    m_changed = false;
+    m_appended = false;
+    m_unwritten = false;
+    m_memos.clear();
+    m_dated = false;
+    m_cursor.reset();
+    m_cursorTag = nullptr;
+    char count[4];
+    m_dbf.ReadExact(4, count, 4, Failure::TableCorrupt);
+    m_header.SetRecordCount(ReadU32(count));
+    if (m_index) {
+        m_index->Reload();
+        m_indexStamp = m_index->Stamp();
+    }
+    SetEnd();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -926,6 +1110,7 @@ void Table::ReleaseExclusiveUse()
     if (m_exclusiveForMaintenance) {
         m_dbf.TryLock(kOpenLock, 1, false);
         m_exclusive = false;
+        ForgetRecords();
         m_exclusiveForMaintenance = false;
         if (m_index) {
             m_indexStamp = m_index->Stamp();
@@ -956,6 +1141,33 @@ void Table::ReopenFiles()
         Fail(Failure::Lock, "was opened by another process while it was rebuilt");
     }
     LoadAfterOpen();
+}
+
+std::optional<std::vector<TagSpec>> Table::TagsToBuild()
+{
+    if (m_index) {
+        return m_index->Specs();
+    }
+    if (!m_header.ProductionIndex()) {
+        return std::nullopt;
+    }
+    // The index's own tags when it can be read, else the tags the table is known to have.
+    const std::string indexPath = CompanionPath(".mdx");
+    std::string fault = "the production index " + indexPath + " is missing";
+    if (FileExists(indexPath)) {
+        try {
+            return IndexFile::Open(&m_context, indexPath, m_header.fields, false, 16)->Specs();
+        } catch (const Error &error) {
+            m_context.TakeErrorCode();
+            fault = error.what();
+        }
+    }
+    if (m_knownTags.empty()) {
+        Fail(FileExists(indexPath) ? Failure::IndexCorrupt : Failure::IndexMissing,
+             "cannot have its index rebuilt: " + fault +
+                 ", and the tags of the table are not known");
+    }
+    return m_knownTags;
 }
 
 // Writes the records to keep into a new file and a new index built from it, then puts both in
@@ -997,29 +1209,25 @@ void Table::Rebuild(const std::function<bool(const RecordView &)> &keep, bool em
             out.Write(0, header.raw);
             out.Sync();
         }
-        // The index is rebuilt also when it was not opened with the table: its record numbers
-        // are about to change.
-        std::vector<TagSpec> specs;
-        std::string indexPath = m_indexPath;
-        if (m_index) {
-            specs = m_index->Specs();
-        } else if (m_header.ProductionIndex() && FileExists(CompanionPath(".mdx"))) {
-            indexPath = CompanionPath(".mdx");
-            specs = IndexFile::Open(&m_context, indexPath, m_header.fields, false, 16)->Specs();
-        } else {
-            indexPath.clear();
-        }
+        // The index is rebuilt also when it was not opened with the table (its record numbers
+        // are about to change), and when it could not be read.
+        const std::optional<std::vector<TagSpec>> specs = TagsToBuild();
+        std::string indexPath;
         std::string indexTemporary;
-        if (!indexPath.empty()) {
+        if (specs) {
+            IndexFile::CheckDefinition(&m_context, *specs, m_header.fields);
+            indexPath = m_index ? m_indexPath : CompanionPath(".mdx");
             indexTemporary = indexPath + ".tmp";
             File packed = File::Open(&m_context, temporary, File::Mode::Read);
             FileRecords records(packed, header, kept);
-            IndexFile::Build(&m_context, indexTemporary, Definition(specs), header.fields, records);
+            IndexFile::Build(&m_context, indexTemporary, Definition(*specs), header.fields,
+                             records);
             File::Open(&m_context, indexTemporary, File::Mode::ReadWrite).Sync();
         }
         ReplaceFile(&m_context, temporary, path);
         if (!indexTemporary.empty()) {
             ReplaceFile(&m_context, indexTemporary, indexPath);
+            m_indexFault.clear();
         }
         SyncFolderOf(path);
         if (emptyMemo && m_memo) {
@@ -1051,10 +1259,9 @@ void Table::Zap(uint32_t first, uint32_t last)
 void Table::Reindex()
 {
     Commit();
-    if (!m_index) {
-        return;
+    if (const std::optional<std::vector<TagSpec>> tags = TagsToBuild()) {
+        CreateIndex(*tags);
     }
-    CreateIndex(m_index->Specs());
 }
 
 void Table::CreateIndex(const std::vector<TagSpec> &tags)
@@ -1071,6 +1278,7 @@ void Table::CreateIndex(const std::vector<TagSpec> &tags)
         File::Open(&m_context, temporary, File::Mode::ReadWrite).Sync();
         ReplaceFile(&m_context, temporary, indexPath);
         SyncFolderOf(indexPath);
+        m_indexFault.clear();
         // The table learns of its index after the index is in place.
         std::vector<std::string> indexed;
         for (const TagSpec &spec : tags) {
@@ -1109,6 +1317,10 @@ std::vector<std::string> Table::Check()
     if (held != m_header.recordCount) {
         problems.push_back("the header counts " + std::to_string(m_header.recordCount) +
                            " records, the file holds " + std::to_string(held));
+    }
+    CheckMemos(problems);
+    if (!m_indexFault.empty()) {
+        problems.push_back(m_indexFault);
     }
     if (!m_index) {
         return problems;
@@ -1193,6 +1405,61 @@ std::vector<std::string> Table::Check()
     }
     m_index->TrimCache();
     return problems;
+}
+
+void Table::CheckMemos(std::vector<std::string> &problems)
+{
+    if (!m_memo) {
+        return;
+    }
+    const std::string memoName = "memo file " + m_memo->GetFile().Path() + ": ";
+    try {
+        const std::string chain = m_memo->CheckFreeChain();
+        if (!chain.empty()) {
+            problems.push_back(memoName + chain);
+        }
+    } catch (const Error &error) {
+        m_context.TakeErrorCode();
+        problems.push_back(memoName + error.what());
+    }
+    std::vector<const Field *> memoFields;
+    for (const Field &field : m_header.fields) {
+        if (field.type == 'M') {
+            memoFields.push_back(&field);
+        }
+    }
+    const size_t limit = 20;
+    size_t reported = 0;
+    FileRecords records(m_dbf, m_header, m_header.recordCount);
+    RecordView record;
+    while (records.Next(record)) {
+        for (const Field *field : memoFields) {
+            const std::string_view raw(record.data + field->offset, field->length);
+            const std::string where =
+                "record " + std::to_string(record.recno) + ", field " + field->name + ": ";
+            try {
+                const NumberText number = ParseNumber(raw);
+                if (number.blank || number.value == 0) {
+                    continue;
+                }
+                if (number.value < 0 || number.value > UINT32_MAX ||
+                    number.value != static_cast<uint32_t>(number.value)) {
+                    Raise(&m_context, Failure::MemoCorrupt,
+                          "\"" + std::string(raw) + "\" is no memo block");
+                }
+                m_memo->Read(static_cast<uint32_t>(number.value));
+            } catch (const Error &error) {
+                m_context.TakeErrorCode();
+                if (++reported <= limit) {
+                    problems.push_back(where + error.what());
+                }
+            }
+        }
+    }
+    if (reported > limit) {
+        problems.push_back(memoName + std::to_string(reported - limit) +
+                           " more memo problems not shown");
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -24,6 +24,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace dbase {
@@ -46,6 +47,13 @@ public:
                                          const std::vector<FieldSpec> &fields,
                                          const std::vector<TagSpec> &tags,
                                          uint8_t languageDriver = 0);
+
+    // Opens a table for repair ("pack and reindex"): like Open, except that a production index
+    // which cannot be opened (lost, cut short, damaged, keyed on what the table cannot give)
+    // leaves the table without it; IndexFault() tells why, and Pack and Reindex build a new one
+    // with the known tags.
+    static std::unique_ptr<Table> OpenForRepair(Context &context, const std::string &path,
+                                                std::vector<TagSpec> knownTags = {});
 
     // Use Open or Create.
     Table(Context &context, File file, bool exclusive);
@@ -87,6 +95,19 @@ public:
     // Writes pending changes and makes them durable.
     void Flush();
 
+    // The caller holds a lock that keeps every other writer of the table out until EndSteady
+    // (the journal of its folder): the table then trusts what it has read instead of checking
+    // the files again before every operation, and a `writing` holder also writes without taking
+    // the table's write lock, keeping its index blocks until the flush. `othersWrote`: another
+    // writer may have changed the files since the table last looked, so everything is read anew
+    // now. Calls nest.
+    void BeginSteady(bool writing, bool othersWrote);
+    void EndSteady();
+    bool Steady() const { return m_steadyDepth > 0; }
+    // Forgets changes not yet written and everything read from the files (a journal transaction
+    // was dropped); the table is at its end afterwards.
+    void Discard();
+
     // The production index, if open.
     IndexFile *Index() const { return m_index.get(); }
     Tag *FindTag(std::string_view name) const;
@@ -126,9 +147,21 @@ public:
     void Reindex();
     // Replaces the production index by a new one with these tags (none: an empty index).
     void CreateIndex(const std::vector<TagSpec> &tags);
+    // The tags this table is known to have (the program's own tables): Pack and Reindex build
+    // them when the production index cannot be read.
+    void SetKnownTags(std::vector<TagSpec> tags) { m_knownTags = std::move(tags); }
+    // Why the production index was not opened by OpenForRepair; empty when it was (or when the
+    // table has none).
+    const std::string &IndexFault() const { return m_indexFault; }
+    // The tags Pack and Reindex give the table: those of its own index when it can be read (also
+    // when the table was opened without it), else the known ones. None when the table has no
+    // production index. Raises IndexCorrupt or IndexMissing when the index cannot be read and
+    // no tags are known.
+    std::optional<std::vector<TagSpec>> TagsToBuild();
 
-    // Every tag's entries against the records, and the header against the file; one line per
-    // problem, empty when all is well.
+    // Every tag's entries against the records, every memo the records name, the memo file's
+    // free-block chain, and the header against the file; one line per problem, empty when all is
+    // well.
     std::vector<std::string> Check();
 
 private:
@@ -150,6 +183,12 @@ private:
     void RefreshIfStale();
     void RefreshCount();
     void ReadRecord(uint32_t recno);
+    bool CachesRecords() const;
+    void ForgetRecords();
+    const char *CachedRecord(uint32_t recno);
+    // A record's bytes (and the end-of-file byte after a new one) to the file and the chunk
+    // that holds it.
+    void WriteRecordBytes(uint32_t recno, std::string_view bytes);
     void SetEnd();
     void LoadFromCursor();
     Tag &SeekTag() const;
@@ -161,15 +200,20 @@ private:
     void Rebuild(const std::function<bool(const RecordView &)> &keep, bool emptyMemo);
     void ReopenFiles();
     IndexDefinition Definition(const std::vector<TagSpec> &tags) const;
+    void CheckMemos(std::vector<std::string> &problems);
 
     Context &m_context;
     File m_dbf;
     bool m_exclusive;
     bool m_exclusiveForMaintenance = false;
+    int m_steadyDepth = 0;
+    bool m_steadyWriting = false;
     DbfHeader m_header;
     std::unique_ptr<MemoFile> m_memo;
     std::unique_ptr<IndexFile> m_index;
     std::string m_indexPath;
+    std::string m_indexFault;
+    std::vector<TagSpec> m_knownTags;
     FileStamp m_indexStamp;
     Context::FileIdentity m_identity {};
     bool m_registered = false;
@@ -184,6 +228,27 @@ private:
     bool m_unwritten = false; // appended in exclusive mode, not yet in the file
     std::map<size_t, std::string> m_memos; // new memo texts by field index
     bool m_dated = false;
+
+    struct RecordChunk
+    {
+        std::string bytes;
+        uint32_t count = 0; // records in it
+        uint64_t lastUse = 0;
+    };
+    std::unordered_map<uint32_t, RecordChunk> m_chunks; // by chunk number
+
+    struct NameHash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const
+        {
+            return std::hash<std::string_view> {}(name);
+        }
+    };
+    // Fields by the names callers used (the header's fields never move while the table is open).
+    mutable std::unordered_map<std::string, const Field *, NameHash, std::equal_to<>>
+        m_fieldsByName;
+    uint64_t m_chunkClock = 0;
 
     Tag *m_selected = nullptr;
     std::optional<TagCursor> m_cursor;

@@ -3,6 +3,7 @@
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/Text.h"
+#include "db/CBJournal.h"
 #include "db/VereDivoDatabase.h"
 #include "rating/QuoteApplication.h"
 #include "rating/RateBook.h"
@@ -163,19 +164,94 @@ void TVereDivoAppInfo::FillBrokerAndStateLists(TChoiceList &brokers, TChoiceList
     ::FillBrokerAndStateLists(tables.Brokers(), tables.Plans(), brokers, states);
 }
 
-int32_t TVereDivoAppInfo::NextNumber(const char *key, int32_t above)
+void TVereDivoAppInfo::PackAndReindexData()
 {
-    const TFolderLock lock(m_quoteFolder);
-    TIniFile info(m_quoteFolder + "datainfo.ini");
+    const bool wasOpen = m_database != nullptr;
+    std::unique_ptr<TCBDatabase> scratch;
+    TCBDatabase *database = m_database.get();
+    if (wasOpen) {
+        m_database->CloseAll();
+    } else {
+        scratch = std::make_unique<TCBDatabase>();
+        database = scratch.get();
+    }
+    std::exception_ptr failure;
+    try {
+        // What a program died saving is completed before the counts are repaired.
+        RecoverTableJournal(m_quoteFolder);
+        FixRecordCounts(m_quoteFolder);
+        PackFolder(m_quoteFolder, *database);
+        if (m_dataFolder != m_quoteFolder) {
+            RebuildBrokenIndexes(m_dataFolder, *database);
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    scratch.reset();
+    try {
+        if (wasOpen) {
+            m_database->OpenAll();
+        } else {
+            OpenData();
+        }
+    } catch (...) {
+        if (!failure) {
+            failure = std::current_exception();
+        }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+int32_t TVereDivoAppInfo::PendingNumber(const char *key, int32_t above) const
+{
+    const TIniFile info(m_quoteFolder + "datainfo.ini");
     const int32_t last = std::max(info.ReadInteger("General", key, 0), above);
     if (last == std::numeric_limits<int32_t>::max()) {
         throw std::runtime_error(std::string("No numbers are left for ") + key + " in " +
                                  info.FileName());
     }
     // A negative count would hand out numbers that mean "not stored yet".
-    const int32_t next = last < 0 ? 1 : last + 1;
-    info.WriteInteger("General", key, next);
+    return last < 0 ? 1 : last + 1;
+}
+
+int32_t TVereDivoAppInfo::NextNumber(const char *key, int32_t above)
+{
+    const TFolderLock lock(m_quoteFolder);
+    const int32_t next = PendingNumber(key, above);
+    TIniFile(m_quoteFolder + "datainfo.ini").WriteInteger("General", key, next);
     return next;
+}
+
+void TVereDivoAppInfo::CountNumbers(int32_t customerNumber, int32_t quoteID)
+{
+    if (customerNumber <= 0 && quoteID <= 0) {
+        return;
+    }
+    const TFolderLock lock(m_quoteFolder);
+    TIniFile info(m_quoteFolder + "datainfo.ini");
+    // Both counters in one write, so a kill never counts one without the other.
+    std::vector<std::pair<std::string, std::string>> counted;
+    for (const auto &[key, number] :
+         {std::pair {"LastCustID", customerNumber}, std::pair {"LastQuoteID", quoteID}}) {
+        if (number > 0 && number > info.ReadInteger("General", key, 0)) {
+            counted.emplace_back(key, IntText(number));
+        }
+    }
+    if (!counted.empty()) {
+        info.WriteStrings("General", counted);
+    }
+}
+
+int32_t TVereDivoAppInfo::PendingCustomerNumber(int32_t above) const
+{
+    return PendingNumber("LastCustID", above);
+}
+
+int32_t TVereDivoAppInfo::PendingQuoteID(int32_t above) const
+{
+    return PendingNumber("LastQuoteID", above);
 }
 
 int32_t TVereDivoAppInfo::NextCustomerNumber(int32_t above)

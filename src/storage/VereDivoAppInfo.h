@@ -54,6 +54,12 @@ public:
     // taken, which the result then exceeds.
     int32_t NextCustomerNumber(int32_t above = 0);
     int32_t NextQuoteID(int32_t above = 0);
+    // The number Next... would give, without counting it: a save takes it with the rest of its
+    // transaction and counts it (CountNumbers) once it is stored.
+    int32_t PendingCustomerNumber(int32_t above = 0) const;
+    int32_t PendingQuoteID(int32_t above = 0) const;
+    // Counts the numbers as given (0: none); a counter never goes back.
+    void CountNumbers(int32_t customerNumber, int32_t quoteID);
 
     // The quote persistence of the program, with its customer store.
     TVereDivoQuoteDBInterface &QuoteDB() const { return *m_quoteDB; }
@@ -65,12 +71,21 @@ public:
     void SetAgencySource(std::function<TAgencyAddress()> source);
     TAgencyAddress Agency() const;
 
+    // "&Pack and Reindex Data" (every other user must have left the folders): closes the tables,
+    // repairs the record counts of every table of the quote folder and packs each one with its
+    // tags rebuilt (a lost or damaged index built anew from the table's known tags); a table of
+    // the data folder whose index cannot be opened gets it rebuilt too. Then the table set is
+    // opened again, also when it could not be opened before. Raises ECBDBError on a table that
+    // cannot be repaired (the others are done and the tables opened as far as they open).
+    void PackAndReindexData();
+
     // The broker list and the state list of the plans (each state once), first item selected.
     void FillBrokerAndStateLists(TChoiceList &brokers, TChoiceList &states) const;
 
 private:
     void ResolveFolders(const std::string &programName);
     int32_t NextNumber(const char *key, int32_t above);
+    int32_t PendingNumber(const char *key, int32_t above) const;
 
     std::string m_programFolder;
     std::string m_dataFolder;

@@ -4,6 +4,7 @@
 #include "core/Prompter.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
+#include "db/CBJournal.h"
 #include "db/TableValues.h"
 #include "rating/VereDivoClass.h"
 #include "storage/records/CustInfo.h"
@@ -70,10 +71,15 @@ const std::vector<std::string> &TVereDivoCustDBO::TableNames()
 TVereDivoCustDBO::TVereDivoCustDBO(TCBDatabase &database, const std::string &quoteFolder)
     : m_database(database), m_quoteFolder(IncludeTrailingSlash(quoteFolder))
 {
+    // What a program that died while saving left is completed (or dropped) before the tables
+    // are read.
+    m_journal = std::make_unique<TCBJournal>(m_database, m_quoteFolder);
     // A missing table ends the construction; the registrations made before it go with it.
     const auto add = [this](const char *name) {
         m_registrations.emplace_back(m_database, name, m_quoteFolder, true);
-        return &m_registrations.back().Table();
+        TCBTable *table = &m_registrations.back().Table();
+        m_journal->Attach(*table);
+        return table;
     };
     m_registrations.reserve(TableNames().size());
     m_customers = add("CUSTGNRL.DBF");
@@ -88,22 +94,12 @@ TVereDivoCustDBO::TVereDivoCustDBO(TCBDatabase &database, const std::string &quo
 
 TVereDivoCustDBO::~TVereDivoCustDBO()
 {
-    try {
-        FlushWritten();
-    } catch (const ECBDBError &) {
-        // Closing the tables below still writes what is pending.
-    }
+    // The journal goes first: it empties itself into the tables, which are still open.
+    m_journal.reset();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Writing
-
-void TVereDivoCustDBO::Written(TCBTable &table)
-{
-    if (std::find(m_written.begin(), m_written.end(), &table) == m_written.end()) {
-        m_written.push_back(&table);
-    }
-}
 
 void TVereDivoCustDBO::RowForWrite(TCBTable &table, const std::string &key, const std::string &tag)
 {
@@ -114,7 +110,6 @@ void TVereDivoCustDBO::RowForWrite(TCBTable &table, const std::string &key, cons
             AppendRow(table);
         }
     }
-    Written(table);
 }
 
 void TVereDivoCustDBO::AppendRow(TCBTable &table)
@@ -123,7 +118,6 @@ void TVereDivoCustDBO::AppendRow(TCBTable &table)
         throw ECBDBError("Error appending a record to table " + table.Folder() + table.TableName() +
                          " - error code: " + std::to_string(m_database.ErrorCode()));
     }
-    Written(table);
 }
 
 void TVereDivoCustDBO::DeleteRows(TCBTable &table, const std::string &key, const std::string &tag)
@@ -131,56 +125,44 @@ void TVereDivoCustDBO::DeleteRows(TCBTable &table, const std::string &key, const
     for (bool found = table.Seek(key, tag); found; found = table.SeekNext(key)) {
         if (!table.Deleted()) {
             table.Delete();
-            Written(table);
         }
-    }
-}
-
-void TVereDivoCustDBO::FlushWritten()
-{
-    while (!m_written.empty()) {
-        TCBTable *table = m_written.back();
-        table->Flush();
-        m_written.pop_back();
-    }
-}
-
-void TVereDivoCustDBO::Done()
-{
-    if (m_batchDepth == 0) {
-        FlushWritten();
     }
 }
 
 TVereDivoCustDBO::TBatch::TBatch(TVereDivoCustDBO &store) : m_store(store)
 {
-    ++m_store.m_batchDepth;
+    m_store.m_journal->Begin();
 }
 
 TVereDivoCustDBO::TBatch::~TBatch()
 {
-    if (!m_open) {
-        return;
-    }
-    m_open = false;
-    if (--m_store.m_batchDepth == 0) {
-        try {
-            m_store.FlushWritten();
-        } catch (const ECBDBError &) {
-            // The failure that ended the batch is the one to report.
-        }
+    if (m_open) {
+        m_open = false;
+        m_store.m_journal->Rollback();
     }
 }
 
 void TVereDivoCustDBO::TBatch::Commit()
 {
-    if (!m_open) {
-        return;
+    if (m_open) {
+        m_open = false;
+        m_store.m_journal->Commit();
     }
-    m_open = false;
-    if (--m_store.m_batchDepth == 0) {
-        m_store.FlushWritten();
-    }
+}
+
+void TVereDivoCustDBO::TBatch::AfterCommit(std::function<void()> action)
+{
+    m_store.m_journal->AfterCommit(std::move(action));
+}
+
+TVereDivoCustDBO::TReading::TReading(TVereDivoCustDBO &store) : m_store(store)
+{
+    m_store.m_journal->BeginRead();
+}
+
+TVereDivoCustDBO::TReading::~TReading()
+{
+    m_store.m_journal->EndRead();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -188,6 +170,7 @@ void TVereDivoCustDBO::TBatch::Commit()
 
 void TVereDivoCustDBO::SaveCustomer(const TCustInfo &customer)
 {
+    TBatch batch(*this);
     TCBTable &table = *m_customers;
     RowForWrite(table, CustomerKey(customer.CustomerNumber()), "ID_TAG");
     table.SetInteger("Cust_Num", customer.CustomerNumber());
@@ -202,11 +185,12 @@ void TVereDivoCustDBO::SaveCustomer(const TCustInfo &customer)
     table.SetString("Work", customer.WorkPhone());
     table.SetString("FAx", customer.Fax());
     table.SetString("Notes", customer.Notes());
-    Done();
+    batch.Commit();
 }
 
 bool TVereDivoCustDBO::LoadCustomer(TCustInfo &customer)
 {
+    TReading reading(*this);
     TCBTable &table = *m_customers;
     if (!SeekLive(table, CustomerKey(customer.CustomerNumber()), "ID_TAG")) {
         return false;
@@ -229,11 +213,13 @@ bool TVereDivoCustDBO::LoadCustomer(TCustInfo &customer)
 
 bool TVereDivoCustDBO::CustomerNumberInUse(int32_t customerNumber)
 {
+    TReading reading(*this);
     return m_customers->Seek(CustomerKey(customerNumber), "ID_TAG");
 }
 
 int32_t TVereDivoCustDBO::HighestCustomerNumber()
 {
+    TReading reading(*this);
     int32_t highest = 0;
     TCBTable &table = *m_customers;
     table.SelectTag("");
@@ -248,12 +234,14 @@ int32_t TVereDivoCustDBO::HighestCustomerNumber()
 
 bool TVereDivoCustDBO::QuoteIDInUse(int32_t quoteID)
 {
+    TReading reading(*this);
     const std::string key = QuoteKey(quoteID);
     return m_headers->Seek(key, "QUOTE_ID") || m_plans->Seek(key, "ID");
 }
 
 int32_t TVereDivoCustDBO::HighestQuoteID()
 {
+    TReading reading(*this);
     int32_t highest = 0;
     for (const auto &[table, column] :
          {std::pair {m_headers, "Quote_ID"}, std::pair {m_plans, "ID"}}) {
@@ -267,6 +255,7 @@ int32_t TVereDivoCustDBO::HighestQuoteID()
 
 bool TVereDivoCustDBO::FindQuoteHeader(int32_t customerNumber, int32_t quoteID)
 {
+    TReading reading(*this);
     // The tag holds only 6 characters of the quote ID: the row must also carry the whole ID.
     TCBTable &table = *m_headers;
     const std::string key = HeaderKey(customerNumber, quoteID);
@@ -281,6 +270,7 @@ bool TVereDivoCustDBO::FindQuoteHeader(int32_t customerNumber, int32_t quoteID)
 
 void TVereDivoCustDBO::SaveQuoteHeader(const TCustLOBInfo &header)
 {
+    TBatch batch(*this);
     TCBTable &table = *m_headers;
     const std::string id = IntText(header.QuoteID());
     const std::string customer = IntText(header.CustomerNumber());
@@ -291,7 +281,6 @@ void TVereDivoCustDBO::SaveQuoteHeader(const TCustLOBInfo &header)
     for (bool found = table.Seek(quoteKey, "QUOTE_ID"); found; found = table.SeekNext(quoteKey)) {
         if (!table.Deleted() && TrimmedString(table, "Cust_Num") != customer) {
             table.Delete();
-            Written(table);
         }
     }
 
@@ -307,7 +296,6 @@ void TVereDivoCustDBO::SaveQuoteHeader(const TCustLOBInfo &header)
             AppendRow(table);
         }
     }
-    Written(table);
     table.SetString("Cust_Num", customer);
     table.SetString("Quote_ID", id);
     table.SetInteger("LOB", header.LineOfBusiness());
@@ -320,7 +308,7 @@ void TVereDivoCustDBO::SaveQuoteHeader(const TCustLOBInfo &header)
     table.SetString("Company", header.Company());
     table.SetDate("Effective", header.EffectiveDate());
     table.SetDate("Expiration", header.ExpirationDate());
-    Done();
+    batch.Commit();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -328,15 +316,17 @@ void TVereDivoCustDBO::SaveQuoteHeader(const TCustLOBInfo &header)
 
 void TVereDivoCustDBO::SavePlan(int32_t quoteID, int32_t plan)
 {
+    TBatch batch(*this);
     TCBTable &table = *m_plans;
     RowForWrite(table, QuoteKey(quoteID), "ID");
     table.SetString("ID", IntText(quoteID));
     table.SetInteger("PLAN", plan);
-    Done();
+    batch.Commit();
 }
 
 int32_t TVereDivoCustDBO::GetPlan(int32_t quoteID, int32_t def)
 {
+    TReading reading(*this);
     TCBTable &table = *m_plans;
     return SeekLive(table, QuoteKey(quoteID), "ID") ? table.GetInteger("PLAN") : def;
 }
@@ -344,17 +334,19 @@ int32_t TVereDivoCustDBO::GetPlan(int32_t quoteID, int32_t def)
 void TVereDivoCustDBO::SaveInput(int32_t quoteID, int32_t fieldID, bool checked,
                                  const std::string &text)
 {
+    TBatch batch(*this);
     TCBTable &table = *m_inputs;
     RowForWrite(table, QuoteKey(quoteID) + KeyNumber(fieldID, 3), "ID_FIELD");
     table.SetString("ID", IntText(quoteID));
     table.SetString("FIELD_ID", IntText(fieldID));
     table.SetString("TEXT", text);
     table.SetBoolean("LOGICAL", checked);
-    Done();
+    batch.Commit();
 }
 
 bool TVereDivoCustDBO::LoadInput(int32_t quoteID, int32_t fieldID, std::string &text, bool &checked)
 {
+    TReading reading(*this);
     TCBTable &table = *m_inputs;
     if (!SeekLive(table, QuoteKey(quoteID) + KeyNumber(fieldID, 3), "ID_FIELD")) {
         return false;
@@ -364,21 +356,43 @@ bool TVereDivoCustDBO::LoadInput(int32_t quoteID, int32_t fieldID, std::string &
     return true;
 }
 
+std::map<int32_t, TStoredInput> TVereDivoCustDBO::LoadInputs(int32_t quoteID)
+{
+    TReading reading(*this);
+    TCBTable &table = *m_inputs;
+    std::map<int32_t, TStoredInput> inputs;
+    const std::string key = QuoteKey(quoteID);
+    // Equal keys stay in record order, so the first live row of a field wins, as LoadInput's.
+    for (bool found = table.Seek(key, "ID"); found; found = table.SeekNext(key)) {
+        if (table.Deleted()) {
+            continue;
+        }
+        int32_t field = 0;
+        if (TryStrToInt(TrimmedString(table, "FIELD_ID"), field) && field > 0 &&
+            inputs.count(field) == 0) {
+            inputs[field] = {TrimmedString(table, "TEXT"), table.GetBoolean("LOGICAL")};
+        }
+    }
+    return inputs;
+}
+
 void TVereDivoCustDBO::SaveMiscValue(int32_t quoteID, int32_t type, int32_t index,
                                      const std::string &text)
 {
+    TBatch batch(*this);
     TCBTable &table = *m_misc;
     RowForWrite(table, QuoteKey(quoteID) + KeyNumber(type, 10) + KeyNumber(index, 10), "ALL_TAG");
     table.SetString("Quote_ID", IntText(quoteID));
     table.SetString("Type", IntText(type));
     table.SetString("Index", IntText(index));
     table.SetString("Value", Trim(text));
-    Done();
+    batch.Commit();
 }
 
 std::string TVereDivoCustDBO::LoadMiscValue(int32_t quoteID, int32_t type, int32_t index,
                                             const std::string &def)
 {
+    TReading reading(*this);
     TCBTable &table = *m_misc;
     if (!SeekLive(table, QuoteKey(quoteID) + KeyNumber(type, 10) + KeyNumber(index, 10),
                   "ALL_TAG")) {
@@ -392,6 +406,7 @@ std::string TVereDivoCustDBO::LoadMiscValue(int32_t quoteID, int32_t type, int32
 
 void TVereDivoCustDBO::SaveClasses(int32_t quoteID, const std::vector<TVereDivoClass *> &lines)
 {
+    TBatch batch(*this);
     TCBTable &table = *m_classes;
     const std::string key = QuoteKey(quoteID);
     // The old rows leave the range that restoring reads (their line number becomes 0).
@@ -399,7 +414,6 @@ void TVereDivoCustDBO::SaveClasses(int32_t quoteID, const std::vector<TVereDivoC
         if (!table.Deleted()) {
             table.SetString("Index", "0");
             table.Delete();
-            Written(table);
         }
     }
     int32_t number = 0;
@@ -417,11 +431,12 @@ void TVereDivoCustDBO::SaveClasses(int32_t quoteID, const std::vector<TVereDivoC
             SaveDeviation(quoteID, *line);
         }
     }
-    Done();
+    batch.Commit();
 }
 
 void TVereDivoCustDBO::SaveDeviation(int32_t quoteID, const TVereDivoClass &line)
 {
+    TBatch batch(*this);
     TCBTable &table = *m_deviations;
     RowForWrite(table, QuoteKey(quoteID) + KeyPart(line.Code, 10) + KeyPart(line.SubCode, 10),
                 "ID_CODE");
@@ -429,11 +444,12 @@ void TVereDivoCustDBO::SaveDeviation(int32_t quoteID, const TVereDivoClass &line
     table.SetString("CODE", Trim(line.Code));
     table.SetString("SUB_CODE", Trim(line.SubCode));
     table.SetDouble("Deviation", line.Deviation);
-    Done();
+    batch.Commit();
 }
 
 void TVereDivoCustDBO::SaveEntries(int32_t quoteID, const TMultiEntryVereDivoClass &line)
 {
+    TBatch batch(*this);
     TCBTable &table = *m_entries;
     const std::string key = QuoteKey(quoteID) + KeyPart(line.Code, 4) + KeyPart(line.SubCode, 4);
     const int32_t count = static_cast<int32_t>(line.Entries.size());
@@ -449,19 +465,17 @@ void TVereDivoCustDBO::SaveEntries(int32_t quoteID, const TMultiEntryVereDivoCla
         if (next > count) {
             if (!table.Deleted()) {
                 table.Delete();
-                Written(table);
             }
             continue;
         }
         table.Recall();
-        Written(table);
         write(next++);
     }
     for (; next <= count; ++next) {
         AppendRow(table);
         write(next);
     }
-    Done();
+    batch.Commit();
 }
 
 void TVereDivoCustDBO::LoadDeviation(int32_t quoteID, TVereDivoClass &line)
@@ -472,6 +486,7 @@ void TVereDivoCustDBO::LoadDeviation(int32_t quoteID, TVereDivoClass &line)
 void TVereDivoCustDBO::LoadDeviation(int32_t quoteID, const std::string &code,
                                      const std::string &subCode, TVereDivoClass &line)
 {
+    TReading reading(*this);
     TCBTable &table = *m_deviations;
     if (SeekLive(table, QuoteKey(quoteID) + KeyPart(code, 10) + KeyPart(subCode, 10), "ID_CODE")) {
         // A line whose deviation nobody changed keeps its own rate: setting its ratio again
@@ -491,6 +506,7 @@ void TVereDivoCustDBO::LoadEntries(int32_t quoteID, TMultiEntryVereDivoClass &li
 void TVereDivoCustDBO::LoadEntries(int32_t quoteID, const std::string &code,
                                    const std::string &subCode, TMultiEntryVereDivoClass &line)
 {
+    TReading reading(*this);
     TCBTable &table = *m_entries;
     const std::string key = QuoteKey(quoteID) + KeyPart(code, 4) + KeyPart(subCode, 4);
     for (bool found = table.Seek(key, "ID"); found; found = table.SeekNext(key)) {
@@ -503,6 +519,23 @@ void TVereDivoCustDBO::LoadEntries(int32_t quoteID, const std::string &code,
 void TVereDivoCustDBO::RestoreClasses(int32_t quoteID,
                                       const std::vector<std::unique_ptr<TVereDivoClass>> &available,
                                       std::vector<TVereDivoClass *> &lines)
+{
+    // The messages wait until the tables are let go: a message box must not keep other
+    // programs from saving.
+    std::vector<std::string> messages;
+    {
+        TReading reading(*this);
+        ReadClasses(quoteID, available, lines, messages);
+    }
+    for (const std::string &message : messages) {
+        ShowInformation(message);
+    }
+}
+
+void TVereDivoCustDBO::ReadClasses(int32_t quoteID,
+                                   const std::vector<std::unique_ptr<TVereDivoClass>> &available,
+                                   std::vector<TVereDivoClass *> &lines,
+                                   std::vector<std::string> &messages)
 {
     TCBTable &table = *m_classes;
     std::vector<std::string> missing;
@@ -541,8 +574,8 @@ void TVereDivoCustDBO::RestoreClasses(int32_t quoteID,
         }
         const std::string phrase = Trim(line.Description);
         if (line.Survey && payroll == 0) {
-            ShowInformation("'If Any' option is no longer permitted for " + phrase +
-                            " so the class will not be restored on the quote");
+            messages.push_back("'If Any' option is no longer permitted for " + phrase +
+                               " so the class will not be restored on the quote");
             continue;
         }
         line.SetPayroll(payroll);
@@ -555,11 +588,11 @@ void TVereDivoCustDBO::RestoreClasses(int32_t quoteID,
             // The stored entries must hold the stored payroll; otherwise it was saved
             // without its split (or the split was lost) and the whole amount goes to one entry.
             if (multi->GetPayroll() != payroll) {
-                ShowInformation(phrase + " is a Construction Class whose Payroll of " +
-                                MoneyText(payroll) +
-                                " needs to be broken out by territory.  Please edit the class by "
-                                "double clicking on it" +
-                                " when it appears in the list");
+                messages.push_back(
+                    phrase + " is a Construction Class whose Payroll of " + MoneyText(payroll) +
+                    " needs to be broken out by territory.  Please edit the class by "
+                    "double clicking on it" +
+                    " when it appears in the list");
                 for (int32_t entry = 1; entry <= static_cast<int32_t>(multi->Entries.size());
                      ++entry) {
                     multi->SetEntryPayroll(entry, 0);
@@ -577,9 +610,10 @@ void TVereDivoCustDBO::RestoreClasses(int32_t quoteID,
         for (const std::string &code : missing) {
             codes += (codes.empty() ? "" : ", ") + code;
         }
-        ShowInformation("The below classes are no longer provided by the rating program and will "
-                        "not be restored on the quote:\r\r" +
-                        codes);
+        messages.push_back(
+            "The below classes are no longer provided by the rating program and will "
+            "not be restored on the quote:\r\r" +
+            codes);
     }
 }
 
@@ -588,6 +622,7 @@ void TVereDivoCustDBO::RestoreClasses(int32_t quoteID,
 
 void TVereDivoCustDBO::DeleteQuote(int32_t quoteID)
 {
+    TBatch batch(*this);
     const std::string key = QuoteKey(quoteID);
     DeleteRows(*m_headers, key, "QUOTE_ID");
     DeleteRows(*m_inputs, key, "ID");
@@ -597,7 +632,7 @@ void TVereDivoCustDBO::DeleteQuote(int32_t quoteID)
     DeleteRows(*m_misc, key, "ALL_TAG");
     // The plan row goes with the quote too, so nothing of a deleted quote stays unmarked.
     DeleteRows(*m_plans, key, "ID");
-    Done();
+    batch.Commit();
 }
 
 void TVereDivoCustDBO::DeleteCustomer(int32_t customerNumber)
@@ -621,12 +656,15 @@ void TVereDivoCustDBO::DeleteCustomer(int32_t customerNumber)
 
 void TVereDivoCustDBO::ClearAllCustomerData()
 {
+    // Maintenance replaces the files: the journal holds nothing for them before, and tells
+    // every other user afterwards that the tables changed.
+    m_journal->Checkpoint();
     for (TCBTable *table :
          {m_customers, m_inputs, m_classes, m_entries, m_deviations, m_headers, m_plans, m_misc}) {
         table->Zap();
         table->Pack();
     }
-    m_written.clear();
+    m_journal->Checkpoint();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -653,6 +691,7 @@ TDateTime ListedDate(const TCBTable &table, const std::string &field)
 
 std::vector<TCustomerListEntry> TVereDivoCustDBO::ListCustomers()
 {
+    TReading reading(*this);
     std::vector<TCustomerListEntry> customers;
     TCBTable &table = *m_customers;
     if (table.IsEmpty()) {
@@ -693,6 +732,7 @@ std::unique_ptr<TCustLOBInfo> TVereDivoCustDBO::ReadQuoteHeader()
 
 std::vector<std::unique_ptr<TCustLOBInfo>> TVereDivoCustDBO::ListQuotes(int32_t customerNumber)
 {
+    TReading reading(*this);
     std::vector<std::unique_ptr<TCustLOBInfo>> quotes;
     TCBTable &table = *m_headers;
     const std::string key = KeyNumber(customerNumber, 10);
@@ -707,6 +747,7 @@ std::vector<std::unique_ptr<TCustLOBInfo>> TVereDivoCustDBO::ListQuotes(int32_t 
 
 std::unique_ptr<TCustLOBInfo> TVereDivoCustDBO::LoadQuoteHeader(int32_t quoteID)
 {
+    TReading reading(*this);
     if (!SeekLive(*m_headers, QuoteKey(quoteID), "QUOTE_ID")) {
         return nullptr;
     }
@@ -737,7 +778,8 @@ void TVereDivoCustDBO::CopyCustomerTablesTo(const std::string &folder)
          {m_customers, m_inputs, m_classes, m_entries, m_deviations, m_headers, m_plans, m_misc}) {
         table->Flush();
     }
-    m_written.clear();
+    // The copies get every save: the journal holds none the tables lack.
+    m_journal->Checkpoint();
     for (const std::string &name : TableNames()) {
         CopyTableFiles(m_quoteFolder, name, destination);
     }

@@ -9,10 +9,13 @@
 #include "db/CBDatabase.h"
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+class TCBJournal;
 class TCustInfo;
 class TCustLOBInfo;
 class TMultiEntryVereDivoClass;
@@ -22,6 +25,13 @@ class TVereDivoClass;
 enum TMiscValueType : int32_t {
     mvDownPayment = 1, // the plan's down payment percentage, 2 decimals
     mvQuoteState = 2, // the state abbreviation the quote was made for
+};
+
+// A rating input's stored value.
+struct TStoredInput
+{
+    std::string Text; // trimmed
+    bool Checked = false;
 };
 
 // One customer of the quote listing.
@@ -72,6 +82,8 @@ public:
     void SaveInput(int32_t quoteID, int32_t fieldID, bool checked, const std::string &text);
     // False when nothing is stored for the field; the text comes trimmed.
     bool LoadInput(int32_t quoteID, int32_t fieldID, std::string &text, bool &checked);
+    // Every input stored for the quote, by field, as LoadInput gives each.
+    std::map<int32_t, TStoredInput> LoadInputs(int32_t quoteID);
 
     // Class lines (CUSTWCCL.DBF) with the deviation of each ordinary line (CUSTDEVS.DBF) and
     // the entry payrolls of multi-entry lines (CUSTMPR.DBF). Saving replaces the stored lines.
@@ -115,23 +127,42 @@ public:
     // Copies the tables' files (".dbf", ".mdx", ".dbt", where they exist) into `folder`.
     void CopyCustomerTablesTo(const std::string &folder);
 
-    // Every save and delete above is durable when it returns. Within a batch the tables are
-    // made durable once, by the outermost batch's Commit, instead of after every operation.
+    // Every save and delete above happens wholly or not at all and is durable when it returns:
+    // each is a transaction of the quote folder's journal (TCBJournal), which other programs
+    // saving into the folder wait for. A batch makes several of them one transaction: all of
+    // them happen, when the outermost batch commits, or none does.
     class TBatch
     {
     public:
         explicit TBatch(TVereDivoCustDBO &store);
-        // Without Commit (an exception ended the batch) what was written is still flushed,
-        // and a failure to do so is not reported over the first one.
+        // Without Commit (an exception ended the batch) nothing of the batch is stored.
         ~TBatch();
         TBatch(const TBatch &) = delete;
         TBatch &operator=(const TBatch &) = delete;
 
         void Commit();
+        // Runs the action once the outermost batch is stored (the counters of new numbers).
+        void AfterCommit(std::function<void()> action);
 
     private:
         TVereDivoCustDBO &m_store;
         bool m_open = true;
+    };
+
+    // Reads that see the store as one saved state: while one is open, saves of other programs
+    // wait (a writer waits up to 10 seconds), and the tables are not checked again before every
+    // read. Every read above opens one of its own; a caller reading much at once (the whole
+    // listing) keeps one open around all of it, never while it waits for the user.
+    class TReading
+    {
+    public:
+        explicit TReading(TVereDivoCustDBO &store);
+        ~TReading();
+        TReading(const TReading &) = delete;
+        TReading &operator=(const TReading &) = delete;
+
+    private:
+        TVereDivoCustDBO &m_store;
     };
 
     // The table files of the store, without extension, in their copying order.
@@ -155,17 +186,15 @@ private:
                      TMultiEntryVereDivoClass &line);
     // The current header row as the listing shows it.
     std::unique_ptr<TCustLOBInfo> ReadQuoteHeader();
+    void ReadClasses(int32_t quoteID, const std::vector<std::unique_ptr<TVereDivoClass>> &available,
+                     std::vector<TVereDivoClass *> &lines, std::vector<std::string> &messages);
     // Appends a blank row, raising ECBDBError when the table refuses it.
     void AppendRow(TCBTable &table);
     // Positions on the live row of the key, else on a marked one (recalled), else on a new
-    // row; the table is then remembered as written.
+    // row.
     void RowForWrite(TCBTable &table, const std::string &key, const std::string &tag);
-    void Written(TCBTable &table);
-    // Marks every row of the key deleted; the table is remembered as written when one was.
+    // Marks every row of the key deleted.
     void DeleteRows(TCBTable &table, const std::string &key, const std::string &tag);
-    // Makes the written tables durable unless a batch is open.
-    void Done();
-    void FlushWritten();
 
     TCBDatabase &m_database;
     std::string m_quoteFolder;
@@ -179,8 +208,8 @@ private:
     TCBTable *m_headers = nullptr;
     TCBTable *m_plans = nullptr;
     TCBTable *m_misc = nullptr;
-    std::vector<TCBTable *> m_written;
-    int m_batchDepth = 0;
+    // Made before the tables open, gone before they close.
+    std::unique_ptr<TCBJournal> m_journal;
 };
 
 // A date of the quote listing: a year below 1900 was written with two digits (40 and above

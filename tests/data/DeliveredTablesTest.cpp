@@ -6,7 +6,9 @@
 #include "core/Paths.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
+#include "db/KnownTags.h"
 #include "dbase/Context.h"
+#include "dbase/Expression.h"
 #include "dbase/Index.h"
 #include "dbase/Table.h"
 #include "support/ScratchFolder.h"
@@ -983,6 +985,37 @@ TEST(DeliveredCustomerTables, StoredRowsAreFoundWithTheKeysTheStoreBuilds)
     EXPECT_TRUE(t["CUSTMPR.DBF"]->Seek(quote + PadRight("5403", 4) + PadRight("", 4), "ID"));
     EXPECT_TRUE(t["CUSTMISC.DBF"]->Seek(quote + KeyNumber(1, 10) + KeyNumber(0, 10), "ALL_TAG"));
     EXPECT_EQ(Trim(t["CUSTMISC.DBF"]->GetString("Value")), "25.00");
+}
+
+// "Pack and reindex" rebuilds a lost index from the tags the program knows for each table: they
+// are the tags every delivered table has, with the same keys.
+TEST(DeliveredIndexes, TheKnownTagsOfEveryTableAreTheDeliveredOnes)
+{
+    std::set<std::string> delivered;
+    for (const std::string &name : FilesWithExtension(DataDir(), ".DBF")) {
+        delivered.insert(UpperCase(name));
+        const auto *known = KnownIndexTags(name);
+        ASSERT_NE(known, nullptr) << name;
+        dbase::Context context;
+        auto table = dbase::Table::Open(context, DataDir() + name);
+        ASSERT_NE(table->Index(), nullptr) << name;
+        const std::vector<dbase::TagSpec> specs = table->Index()->Specs();
+        ASSERT_EQ(specs.size(), known->size()) << name;
+        for (size_t i = 0; i < specs.size(); ++i) {
+            EXPECT_TRUE(SameText(specs[i].name, (*known)[i].name)) << name;
+            const auto parsed =
+                dbase::Expression::Parse(nullptr, (*known)[i].expression, table->Fields());
+            EXPECT_EQ(specs[i].expression, parsed.Text()) << name << " " << specs[i].name;
+            EXPECT_EQ(specs[i].descending, (*known)[i].descending) << name;
+            EXPECT_EQ(specs[i].unique, (*known)[i].unique) << name;
+        }
+    }
+    std::set<std::string> known;
+    for (const std::string &name : KnownTableNames()) {
+        known.insert(UpperCase(name));
+    }
+    EXPECT_EQ(known, delivered);
+    EXPECT_EQ(KnownIndexTags("NOSUCH.DBF"), nullptr);
 }
 
 // The user's sub-classes are keyed on code and sub-code, each padded to 4.

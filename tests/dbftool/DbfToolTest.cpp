@@ -4,6 +4,7 @@
 #include "Csv.h"
 #include "Schema.h"
 
+#include "support/DamagedIndex.h"
 #include "support/ScratchFolder.h"
 
 #include "dbase/Table.h"
@@ -226,4 +227,90 @@ TEST(DbfTool, PackAndFixCounts)
     ASSERT_EQ(Tool({"create", folder.File("n.schema"), "--out", folder.Path()}).status, 0);
     EXPECT_EQ(Tool({"tags", folder.File("usrClass.dbf")}).out, "");
     EXPECT_EQ(folder.ReadFile("usrClass.mdx").size(), 2048u); // an empty production index
+}
+
+// A quote table built from the program's own schema: its index, however damaged, is rebuilt from
+// the tags the program knows for the table, by reindex and by pack, with the rows kept.
+TEST(DbfTool, ReindexAndPackRebuildADamagedIndexFromTheKnownTags)
+{
+    ScratchFolder folder;
+    const std::string schema = SourceFolder() + "data/tables/CUSTWCCL.schema";
+    folder.WriteFile("rows.csv",
+                     "ID,Index,CODE,SUB_CODE,PAYROLL,EMPLOYEES\n"
+                     "12,1,5645,,100000,3\n12,2,8810,,50000,1\n7,1,8742,,20000,1\n");
+    ASSERT_EQ(Tool({"create", schema, folder.File("rows.csv"), "--out", folder.Path()}).status, 0);
+    const std::string table = folder.File("CUSTWCCL.DBF");
+    const std::string index = folder.File("CUSTWCCL.MDX");
+    const std::string tags = Tool({"tags", table}).out;
+    ASSERT_NE(tags.find("ID_INDEX"), std::string::npos) << tags;
+    const std::string rows = Tool({"dump", table, "--records"}).out;
+    const std::string original = folder.ReadFile("CUSTWCCL.MDX");
+    const std::string records = folder.ReadFile("CUSTWCCL.DBF");
+    for (const TIndexDamage &damage : IndexDamages()) {
+        for (const char *command : {"reindex", "pack"}) {
+            SCOPED_TRACE(std::string(command) + ", index " + damage.What);
+            folder.WriteFile("CUSTWCCL.DBF", records);
+            folder.WriteFile("CUSTWCCL.MDX", original);
+            damage.Apply(index);
+            EXPECT_EQ(Tool({"check", table}).status, 1);
+            const ToolRun repaired = Tool({command, table});
+            EXPECT_EQ(repaired.status, 0) << repaired.err;
+            if (damage.What != "cut inside its tree") {
+                EXPECT_NE(repaired.out.find("rebuilding it from the table's known tags"),
+                          std::string::npos)
+                    << repaired.out;
+            }
+            EXPECT_EQ(Tool({"check", table}).out, table + ": ok\n");
+            EXPECT_EQ(Tool({"tags", table}).out, tags);
+            EXPECT_EQ(Tool({"dump", table, "--records"}).out, rows);
+            EXPECT_EQ(Tool({"seek", table, "ID_INDEX", "12        2  "}).status, 0);
+        }
+    }
+
+    // A table the program does not know keeps a damaged index until its tags are known.
+    folder.WriteFile("t.schema", "table OTHER.DBF\nfield CODE C 4\ntag CODE CODE\n");
+    ASSERT_EQ(Tool({"create", folder.File("t.schema"), "--out", folder.Path()}).status, 0);
+    folder.WriteFile("OTHER.MDX", "nonsense");
+    const ToolRun unknown = Tool({"reindex", folder.File("OTHER.DBF")});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("the tags of the table are not known"), std::string::npos)
+        << unknown.err;
+    EXPECT_EQ(folder.ReadFile("OTHER.MDX"), "nonsense");
+}
+
+TEST(DbfTool, CheckReadsTheMemos)
+{
+    ScratchFolder folder;
+    folder.WriteFile("t.schema", kSchema);
+    folder.WriteFile("t.csv", kRows);
+    ASSERT_EQ(
+        Tool({"create", folder.File("t.schema"), folder.File("t.csv"), "--out", folder.Path()})
+            .status,
+        0);
+    const std::string table = folder.File("tierprem.dbf");
+    EXPECT_EQ(Tool({"check", table}).out, table + ": ok\n");
+    const std::string memos = folder.ReadFile("tierprem.dbt");
+
+    // The first memo (block 1) claims 4 GB.
+    std::string damaged = memos;
+    damaged.replace(512 + 4, 4, std::string(4, '\xFF'));
+    folder.WriteFile("tierprem.dbt", damaged);
+    ToolRun checked = Tool({"check", table});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_NE(checked.out.find("record 1, field NOTES: memo block 1 of "), std::string::npos)
+        << checked.out;
+    EXPECT_NE(checked.out.find("claims 4294967295 bytes"), std::string::npos) << checked.out;
+
+    // The header names a free run past the memos whose link leads back to it.
+    damaged = memos;
+    const auto end = static_cast<uint32_t>(damaged.size() / 512);
+    damaged.resize(damaged.size() + 1024, '\0');
+    const std::string link {static_cast<char>(end & 0xFF), static_cast<char>(end >> 8), '\0', '\0'};
+    damaged.replace(0, 4, link);
+    damaged.replace(static_cast<size_t>(end) * 512, 4, link);
+    folder.WriteFile("tierprem.dbt", damaged);
+    checked = Tool({"check", table});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_NE(checked.out.find("loops back to block " + std::to_string(end)), std::string::npos)
+        << checked.out;
 }

@@ -188,3 +188,36 @@ TEST_F(StoreCommand, ACustomerWithoutNameOrCompanyIsNotStored)
     EXPECT_NE(saved.err.find("needs its customer's company"), std::string::npos) << saved.err;
     EXPECT_EQ(Run("--list").out, "There are no Customers in the database.\n");
 }
+
+TEST_F(StoreCommand, ASecondQuoteForAStoredCustomerNamesItsNumber)
+{
+    ASSERT_EQ(RunJson("--save", Request("MA", 1, "Acme"))["customerNumber"], 1);
+    // The stored customer keeps its name and address; what the request gives anew replaces.
+    std::string second = Request("NJ", 1, "");
+    second = ReplaceAll(second, R"("company": "",)", R"("number": 1,)");
+    second = ReplaceAll(second, R"("street": "1 Main St")", R"("street": "9 New St")");
+    const nlohmann::json saved = RunJson("--save", second);
+    EXPECT_EQ(saved["customerNumber"], 1);
+    EXPECT_EQ(saved["quoteId"], 2);
+    const nlohmann::json listed = RunJson("--list");
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0]["company"], "Acme");
+    EXPECT_EQ(listed[0]["quotes"].size(), 2u);
+    TCBDatabase database;
+    TCBTable &customers = database.AddTable("CUSTGNRL.DBF", dir.File("program/Data/"), true);
+    ASSERT_TRUE(customers.Seek("         1", "ID_TAG"));
+    EXPECT_EQ(Trim(customers.GetString("Street")), "9 New St");
+    EXPECT_EQ(Trim(customers.GetString("City")), "Boston");
+    EXPECT_EQ(customers.RecordCount(), 1);
+
+    // A number that is not stored saves nothing.
+    const CommandResult unknown =
+        Run("--save", ReplaceAll(second, R"("number": 1,)", R"("number": 7,)"));
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, "veredivo-rate: no customer 7 is stored\n");
+    EXPECT_EQ(RunJson("--list")[0]["quotes"].size(), 2u);
+    const CommandResult wrong =
+        Run("--save", ReplaceAll(second, R"("number": 1,)", R"("number": -3,)"));
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(wrong.err.find("quote.customer.number"), std::string::npos) << wrong.err;
+}

@@ -7,6 +7,8 @@
 #include "core/Paths.h"
 #include "core/Text.h"
 
+#include "db/CBJournal.h"
+#include "db/KnownTags.h"
 #include "dbase/Keys.h"
 #include "dbase/Table.h"
 #include "dbase/Values.h"
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iomanip>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -26,8 +29,8 @@ const char *const kUsage =
     "  tags TABLE                         the tags and their expressions\n"
     "  keys TABLE TAG                     a tag's keys in order with record numbers\n"
     "  seek TABLE TAG KEY [--exact]       the records with the key\n"
-    "  pack TABLE | reindex TABLE\n"
-    "  check TABLE...                     every tag against the records\n"
+    "  pack TABLE | reindex TABLE         also rebuild a lost or damaged index\n"
+    "  check TABLE...                     every tag and memo against the records\n"
     "  fix-counts FOLDER|TABLE...         repair header record counts\n";
 
 std::string Show(std::string_view text)
@@ -257,12 +260,34 @@ int Seek(const std::vector<std::string> &args, std::ostream &out)
     return 0;
 }
 
+// A change the program died writing into the table's folder is completed before the table is
+// repaired: the journal names places in the files as they are.
+void CompleteJournal(const std::string &tablePath, std::ostream &out)
+{
+    const std::string folder = IncludeTrailingSlash(ExtractFilePath(tablePath));
+    if (RecoverTableJournal(folder.empty() ? "./" : folder)) {
+        out << folder << kTableJournalName << ": completed a change the program was writing\n";
+    }
+}
+
 int Maintain(const std::vector<std::string> &args, std::ostream &out)
 {
     Need(args, 2);
     dbase::Context context;
     ApplySourceDate(context);
-    auto table = OpenTable(context, args[1], true);
+    context.SetAccess(dbase::AccessMode::Exclusive);
+    // A lost or damaged index is what these commands repair: the table opens without it, and the
+    // tags come from the program's own definition of the table where the index cannot tell.
+    const std::string path = ResolveFileName(args[1]);
+    CompleteJournal(path, out);
+    const auto *known = KnownIndexTags(ExtractFileName(path));
+    auto table =
+        dbase::Table::OpenForRepair(context, path, known ? *known : std::vector<dbase::TagSpec> {});
+    if (!table->IndexFault().empty()) {
+        out << args[1] << ": " << table->IndexFault() << "; "
+            << (known ? "rebuilding it from the table's known tags\n"
+                      : "rebuilding it from its own tags\n");
+    }
     if (args[0] == "pack") {
         const uint32_t before = table->RecordCount();
         table->Pack();
@@ -289,6 +314,12 @@ int Check(const std::vector<std::string> &args, std::ostream &out)
         } catch (const dbase::Error &error) {
             problems.push_back(error.what());
         }
+        const std::string folder = IncludeTrailingSlash(ExtractFilePath(ResolveFileName(args[i])));
+        if (TableJournalUnfinished(folder.empty() ? "./" : folder)) {
+            problems.push_back(std::string("the folder's journal ") + kTableJournalName +
+                               " holds a change the tables do not have yet (pack or reindex the "
+                               "table, or open the folder in the program, to complete it)");
+        }
         for (const std::string &problem : problems) {
             out << args[i] << ": " << problem << "\n";
         }
@@ -313,6 +344,12 @@ int FixCounts(const std::vector<std::string> &args, std::ostream &out)
             }
         } else {
             paths.push_back(args[i]);
+        }
+    }
+    std::set<std::string> folders;
+    for (const std::string &path : paths) {
+        if (folders.insert(ExtractFilePath(path)).second) {
+            CompleteJournal(path, out);
         }
     }
     for (const std::string &path : paths) {

@@ -149,9 +149,15 @@ TRateRequest ParseRateRequest(const std::string &text)
             Fail(where, "expected an object { \"company\": \"...\", ... }");
         }
         CheckKeys(*customer, where,
-                  {"company", "first", "last", "street", "city", "state", "zip", "phone", "work",
-                   "fax", "notes"});
+                  {"number", "company", "first", "last", "street", "city", "state", "zip", "phone",
+                   "work", "fax", "notes"});
         TRateRequest::CustomerFields &c = request.Customer;
+        if (customer->contains("number")) {
+            c.Number = WholeMember(*customer, "number", where);
+            if (c.Number <= 0) {
+                Fail(where + ".number", "must be a stored customer's number (1 or more)");
+            }
+        }
         const auto text = [&](const char *key) {
             return Utf8ToWindows1252(Trim(TextMember(*customer, key, where, false)));
         };

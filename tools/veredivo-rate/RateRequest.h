@@ -18,7 +18,8 @@
 // Inputs are applied in the order written; a text sets an edit box or selects the list entry
 // of that text, true/false sets a check box.
 //
-// A quote to be stored (--save) may also name its customer and describe itself:
+// A quote to be stored (--save) may also name its customer and describe itself; a customer
+// "number" stores the quote for that stored customer (the members given replace its values):
 //
 //     "customer": { "company": "Acme Roofing", "first": "Ann", "last": "Lee",
 //                   "street": "1 Main St", "city": "Boston", "state": "MA", "zip": "02134",
@@ -53,6 +54,7 @@ struct TRateRequest
 
     struct CustomerFields
     {
+        int32_t Number = 0; // a stored customer; 0: a new one
         std::string Company;
         std::string First;
         std::string Last;

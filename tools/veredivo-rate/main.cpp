@@ -228,23 +228,39 @@ public:
     }
 };
 
-void ApplyCustomer(TVereDivoQuote &quote, const TRateRequest &request)
+// False when the request names a customer number that is not stored.
+bool ApplyCustomer(TToolApplication &application, TVereDivoQuote &quote,
+                   const TRateRequest &request)
 {
     const TRateRequest::CustomerFields &given = request.Customer;
     TQorRatingClient &customer = quote.Customer();
-    customer.SetCompany(given.Company);
-    customer.SetFirstName(given.First);
-    customer.SetLastName(given.Last);
-    customer.SetStreet(given.Street);
-    customer.SetCity(given.City);
+    // A stored customer keeps what the request does not give anew.
+    const bool stored = given.Number > 0;
+    if (stored) {
+        customer.SetCustomerNumber(given.Number);
+        if (!application.Info().QuoteDB().CustDBO().LoadCustomer(customer)) {
+            std::cerr << "veredivo-rate: no customer " << given.Number << " is stored\n";
+            return false;
+        }
+    }
+    const auto set = [stored](const std::string &value, auto setter) {
+        if (!stored || !value.empty()) {
+            setter(value);
+        }
+    };
+    set(given.Company, [&](const std::string &v) { customer.SetCompany(v); });
+    set(given.First, [&](const std::string &v) { customer.SetFirstName(v); });
+    set(given.Last, [&](const std::string &v) { customer.SetLastName(v); });
+    set(given.Street, [&](const std::string &v) { customer.SetStreet(v); });
+    set(given.City, [&](const std::string &v) { customer.SetCity(v); });
     if (!given.State.empty()) {
         customer.SetState(given.State);
     }
-    customer.SetZip(given.Zip);
-    customer.SetHomePhone(given.Phone);
-    customer.SetWorkPhone(given.Work);
-    customer.SetFax(given.Fax);
-    customer.SetNotes(given.Notes);
+    set(given.Zip, [&](const std::string &v) { customer.SetZip(v); });
+    set(given.Phone, [&](const std::string &v) { customer.SetHomePhone(v); });
+    set(given.Work, [&](const std::string &v) { customer.SetWorkPhone(v); });
+    set(given.Fax, [&](const std::string &v) { customer.SetFax(v); });
+    set(given.Notes, [&](const std::string &v) { customer.SetNotes(v); });
 
     const TRateRequest::QuoteFields &about = request.Quote;
     TCustLOBInfo &header = quote.QuoteInfo();
@@ -255,6 +271,7 @@ void ApplyCustomer(TVereDivoQuote &quote, const TRateRequest &request)
     header.SetLocationZip(about.Zip);
     header.SetPolicyNumber(about.Policy);
     header.SetCompany(about.Company);
+    return true;
 }
 
 enum class TMode { Rate, Save, Open, List, Delete };
@@ -443,7 +460,9 @@ int RateRequestFile(TToolApplication &application, const TOptions &options, TQuo
     ApplyInputs(controls, request);
 
     if (options.Mode == TMode::Save || !run.Pdf.empty() || !options.PoolDocx.empty()) {
-        ApplyCustomer(*quote, request);
+        if (!ApplyCustomer(application, *quote, request)) {
+            return 1;
+        }
     }
     if (options.Mode == TMode::Save) {
         if (!quote->CalculatePremium() || quote->TotalPremium == 0) {
@@ -543,6 +562,8 @@ int OpenStoredQuote(TToolApplication &application, const TOptions &options)
 int ListStoredQuotes(TToolApplication &application, const TOptions &options)
 {
     TVereDivoCustDBO &store = application.Info().QuoteDB().CustDBO();
+    // One state of the store for the whole listing.
+    const TVereDivoCustDBO::TReading reading(store);
     const std::vector<TCustomerListEntry> customers = store.ListCustomers();
     if (options.Json) {
         nlohmann::ordered_json out = nlohmann::ordered_json::array();
