@@ -54,6 +54,10 @@ function(veredivo_test name)
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()
+    # Test programs built with the quote harness copy the fixture tables the build made once.
+    target_compile_definitions(${name} PRIVATE
+        VEREDIVO_FIXTURE_DATA="${CMAKE_BINARY_DIR}/tests/rating/fixture/Data/")
+    add_dependencies(${name} quote_fixture)
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
         TEST_LIST ${name}_TESTS
