@@ -71,8 +71,8 @@ struct BoundQuote
     void AddFiftyLines()
     {
         int32_t payroll = 2000;
-        for (const auto &line : quote->ClassBook) {
-            if (quote->Classes.size() == 50) {
+        for (const auto &line : quote->ClassBook()) {
+            if (quote->Classes().size() == 50) {
                 break;
             }
             line->SetPayroll(payroll);
@@ -80,7 +80,7 @@ struct BoundQuote
             quote->AppendClass(*line);
             payroll += 499;
         }
-        if (quote->Classes.size() != 50) {
+        if (quote->Classes().size() != 50) {
             throw std::runtime_error("fewer than 50 classes in the class book");
         }
         quote->RefreshDependentInputs();
@@ -104,8 +104,8 @@ void BM_CalculatePremium_MA_50Lines(benchmark::State &state)
     for (auto _ : state) {
         benchmark::DoNotOptimize(q.quote->CalculatePremium());
     }
-    state.counters["total"] = q.quote->TotalPremium;
-    if (q.quote->TotalPremium == 0) {
+    state.counters["total"] = q.quote->Results.TotalPremium;
+    if (q.quote->Results.TotalPremium == 0) {
         state.SkipWithError("the quote did not rate");
     }
 }
@@ -127,8 +127,8 @@ void BM_CalculatePremium_NJ_50Lines(benchmark::State &state)
     for (auto _ : state) {
         benchmark::DoNotOptimize(q.quote->CalculatePremium());
     }
-    state.counters["total"] = q.quote->TotalPremium;
-    if (q.quote->TotalPremium == 0) {
+    state.counters["total"] = q.quote->Results.TotalPremium;
+    if (q.quote->Results.TotalPremium == 0) {
         state.SkipWithError("the quote did not rate");
     }
 }
@@ -141,7 +141,7 @@ void BM_NewQuote(benchmark::State &state)
     const std::string stateCode = state.range(0) == 13 ? "MA" : "NJ";
     for (auto _ : state) {
         BoundQuote q(stateCode, 1);
-        benchmark::DoNotOptimize(q.quote->ClassBook.size());
+        benchmark::DoNotOptimize(q.quote->ClassBook().size());
     }
 }
 BENCHMARK(BM_NewQuote)->Arg(13)->Arg(15)->Unit(benchmark::kMillisecond);

@@ -59,8 +59,8 @@ std::unique_ptr<BoundQuote> TwentyClassQuote(TVereDivoAppInfo &info)
         throw std::runtime_error("no class book");
     }
     int32_t payroll = 20000;
-    for (const auto &line : quote.ClassBook) {
-        if (quote.Classes.size() == 20) {
+    for (const auto &line : quote.ClassBook()) {
+        if (quote.Classes().size() == 20) {
             break;
         }
         line->SetPayroll(payroll += 1000);
@@ -126,14 +126,15 @@ void BM_ReopenQuote20Classes(benchmark::State &state)
         const auto bound = TwentyClassQuote(info);
         info.QuoteDB().SaveQuote(*bound->quote);
         id = bound->quote->QuoteId;
-        total = bound->quote->TotalPremium;
+        total = bound->quote->Results.TotalPremium;
     }
     for (auto _ : state) {
         const auto header = info.QuoteDB().CustDBO().LoadQuoteHeader(id);
         BoundQuote reopened(info, CreateStateQuote(1, info.QuoteApplication(), *header));
         info.QuoteDB().LoadQuote(*reopened.quote);
         reopened.quote->CalculatePremium();
-        if (reopened.quote->TotalPremium != total || reopened.quote->Classes.size() != 20) {
+        if (reopened.quote->Results.TotalPremium != total ||
+            reopened.quote->Classes().size() != 20) {
             state.SkipWithError("the reopened quote differs");
         }
     }

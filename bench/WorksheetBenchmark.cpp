@@ -67,8 +67,8 @@ struct TwentyClassQuote
         quote->Bind(inputs);
         quote->Customer().SetCompany("ASHBY BAKERY");
         int32_t payroll = 20000;
-        for (const auto &line : quote->ClassBook) {
-            if (quote->Classes.size() == 20) {
+        for (const auto &line : quote->ClassBook()) {
+            if (quote->Classes().size() == 20) {
                 break;
             }
             line->SetPayroll(payroll);

@@ -29,11 +29,11 @@ if(VEREDIVO_SANITIZE)
 endif()
 
 # veredivo_module(name [QT] SOURCES... [DEPS ...]) defines one module library whose public
-# headers live in its own folder; QT runs moc over it.
+# headers are included by their path under src/ ("storage/records/Quote.h"); QT runs moc over it.
 function(veredivo_module name)
     cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/..)
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE veredivo_options)
     if(ARG_QT)
         set_target_properties(${name} PROPERTIES AUTOMOC ON)
@@ -54,10 +54,15 @@ function(veredivo_test name)
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()
+    # Test programs built with the quote harness copy the fixture tables the build made once.
+    target_compile_definitions(${name} PRIVATE
+        VEREDIVO_FIXTURE_DATA="${CMAKE_BINARY_DIR}/tests/rating/fixture/Data/")
+    add_dependencies(${name} quote_fixture)
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
         TEST_LIST ${name}_TESTS
-        DISCOVERY_TIMEOUT 60)
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES TIMEOUT 120)
     # The environment is a list, which the discovery script would split into separate
     # properties; it is set on the discovered tests once CTest has read them.
     set(environment_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)

@@ -9,4 +9,5 @@ build=${VEREDIVO_TEST_BUILD:-build/test}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DVEREDIVO_SANITIZE=ON -DVEREDIVO_WERROR=ON -DVEREDIVO_TESTS=ON -DVEREDIVO_BENCH=ON
 cmake --build "$build"
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
+# A hang fails fast: tests without a timeout of their own get five minutes.
+ctest --test-dir "$build" --output-on-failure --timeout 300 -j "$(nproc)" "$@"

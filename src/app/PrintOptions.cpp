@@ -18,7 +18,7 @@ TPrintOptionsOffer PrintOptionsOffer(TVereDivoQuote &quote)
     offer.StateAbbreviation = quote.StateCode;
     offer.FinanceAgreement = quote.PlanProfile->HAS_FINANC;
     offer.PoolApplication = quote.PlanProfile->Pool_App != 0;
-    offer.WantsKind2 = quote.ConstructionCredit != 0;
+    offer.WantsKind2 = quote.Results.ConstructionCredit != 0;
     const TPlanPair documents = quote.PlanKeyFor(pkDocuments);
     offer.Documents = quote.RateBook().LoadDocumentList(documents.Broker_ID, documents.State_ID);
     return offer;

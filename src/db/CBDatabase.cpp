@@ -246,6 +246,12 @@ void TCBTable::SelectTag(const std::string &tagName)
     }
 }
 
+std::string TCBTable::SelectedTag() const
+{
+    const dbase::Tag *tag = Active() ? m_handle->SelectedTag() : nullptr;
+    return tag == nullptr ? std::string() : tag->Name();
+}
+
 bool TCBTable::Seek(const std::string &key, const std::string &tagName)
 {
     RequireActive();

@@ -67,6 +67,8 @@ public:
     void Recall();
     bool Deleted() const;
     void SelectTag(const std::string &tagName);
+    // The selected tag's name; empty in record order or while the table is closed.
+    std::string SelectedTag() const;
     // Raises ECBDBError when the table has no such tag.
     void TagByName(const std::string &tagName) const;
     // True only on an exact match; a key shorter than the tag's key matches the first entry
@@ -101,7 +103,8 @@ public:
     // are known for an index that cannot be read.
     void RebuildIndex();
 
-    // The engine's table while Active (tools and the data layers may use it directly).
+    // The engine's table while Active: for db itself and the tools; the modules above db go
+    // through this class.
     dbase::Table *Handle() const { return m_handle.get(); }
 
 private:

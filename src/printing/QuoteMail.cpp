@@ -66,7 +66,7 @@ TQuoteMail QuoteMail(const TVereDivoQuote &quote, const std::string &attachment)
     mail.Body = "To: " + Trim(quote.Customer().FirstName()) + "\r\n" +
         "Your quote for Workers Compensation Insurance is attached to this email.  The "
         "total estimated premium is " +
-        MoneyText(quote.TotalPremium) + ".00.  Please contact me at " + agency.Phone +
+        MoneyText(quote.Results.TotalPremium) + ".00.  Please contact me at " + agency.Phone +
         " if you have any questions.  Thank you." +
         "NOTE: The attached quote requires the FREE Adobe Acrobat Reader to view.\r\n" +
         "If you don't already have it, go to " + kReaderAddress + "\r\n";

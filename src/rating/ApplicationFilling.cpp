@@ -152,7 +152,7 @@ void TVereDivoQuote::AddClassFields(std::vector<std::string> &list, int32_t kind
     const bool readOnly = PlanId != 5;
     for (int row = 1; row <= layout->Rows; ++row) {
         const size_t index = static_cast<size_t>(row - 1);
-        const TVereDivoClass *line = index < Classes.size() ? Classes[index] : nullptr;
+        const TVereDivoClass *line = index < m_classes.size() ? m_classes[index] : nullptr;
         // The NJ pool application lists the exception classes elsewhere.
         if (line != nullptr && kind == 2 && nj &&
             (line == ClericalClass || line == SalesClass || line == DriversClass)) {

@@ -1,5 +1,6 @@
 #include "rating/ControlInterface.h"
 
+#include "core/AppInfo.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
 #include "db/TableValues.h"
@@ -285,14 +286,52 @@ int TRatingControl::Subscribe(Event event, THandler handler)
     return m_lastId;
 }
 
-void TRatingControl::Notify(Event event)
+bool TRatingControl::NotifyRound(Event event)
 {
+    const std::shared_ptr<bool> alive = m_alive;
     // A handler may subscribe or unsubscribe while it runs: work on a copy.
     const std::vector<Subscription> subscriptions = m_subscriptions;
     for (const Subscription &s : subscriptions) {
         if (s.event == event && s.handler) {
             s.handler(*this);
+            if (!*alive) {
+                return false;
+            }
         }
+    }
+    return true;
+}
+
+void TRatingControl::Notify(Event event)
+{
+    const unsigned bit = 1U << static_cast<unsigned>(event);
+    if ((m_notifying & bit) != 0) {
+        m_raisedAgain |= bit;
+        return;
+    }
+    const std::shared_ptr<bool> alive = m_alive;
+    m_notifying |= bit;
+    m_raisedAgain &= ~bit;
+    try {
+        bool live = NotifyRound(event);
+        if (live && (m_raisedAgain & bit) != 0) {
+            m_raisedAgain &= ~bit;
+            live = NotifyRound(event);
+            if (live && (m_raisedAgain & bit) != 0) {
+                AppLogLine("ControlInterface - Notify - " + Name() +
+                           " - raised again while its handlers ran; not announced again");
+            }
+        }
+    } catch (...) {
+        if (*alive) {
+            m_notifying &= ~bit;
+            m_raisedAgain &= ~bit;
+        }
+        throw;
+    }
+    if (*alive) {
+        m_notifying &= ~bit;
+        m_raisedAgain &= ~bit;
     }
 }
 

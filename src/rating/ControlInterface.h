@@ -89,6 +89,7 @@ public:
     using THandler = std::function<void(TRatingControl &)>;
 
     explicit TRatingControl(TControlSpec spec);
+    ~TRatingControl() { *m_alive = false; }
     TRatingControl(const TRatingControl &) = delete;
     TRatingControl &operator=(const TRatingControl &) = delete;
 
@@ -151,6 +152,17 @@ public:
     // control, and a change of the enabled or visible flag or of the list entries around an
     // unchanged selection. Each returns an id for
     // Unsubscribe. Handlers run in the order they subscribed.
+    //
+    // What a handler may do while it runs:
+    // - read and change any control, this one included. A notification of a control raised
+    //   while the same notification of that control is being handled is not nested: when the
+    //   running round ends, every handler hears of it once more (so all of them see the final
+    //   value); a change raised in that second round is not announced again, but logged, so
+    //   two handlers that keep changing each other's values cannot loop. Notifications of other
+    //   controls, and the other kinds of this one (a change from an exit handler), run at once.
+    // - subscribe and unsubscribe; the running round calls the handlers it started with.
+    // - remove any control through its control set, this one included; the handlers of a
+    //   removed control that have not run yet are not called.
     int OnChange(THandler handler);
     int OnExit(THandler handler);
     int OnStateChange(THandler handler);
@@ -169,6 +181,8 @@ private:
 
     int Subscribe(Event event, THandler handler);
     void Notify(Event event);
+    // Runs the handlers of one event once; false when the control was freed by one of them.
+    bool NotifyRound(Event event);
 
     TControlSpec m_spec;
     int32_t m_top = 0;
@@ -183,6 +197,11 @@ private:
     bool m_visible = false;
     std::vector<Subscription> m_subscriptions;
     int m_lastId = 0;
+    // The events whose handlers are running, and those raised again meanwhile (bit per Event).
+    unsigned m_notifying = 0;
+    unsigned m_raisedAgain = 0;
+    // Cleared when the control is freed; a handler that freed it leaves Notify at once.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 class TControlInterface

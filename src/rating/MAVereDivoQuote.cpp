@@ -14,12 +14,6 @@ bool IsNonZeroNumber(const std::string &text)
 
 } // namespace
 
-void TMAVereDivoQuote::ResetResults()
-{
-    TVereDivoQuote::ResetResults();
-    LossManagementAdjustment = 0;
-}
-
 bool TMAVereDivoQuote::CalculateState()
 {
     BusyCursor busy;
@@ -33,70 +27,79 @@ bool TMAVereDivoQuote::CalculateState()
         const bool statePass = twoPass && pass == 1;
         ResetResults();
 
-        TotalManualPremium =
+        Results.TotalManualPremium =
             statePass ? GetTotalStatePremiumOfClasses() : GetTotalPremiumOfClasses();
-        PartTwoPremium = balancedEarlier ? 0 : ListAmountOf(m_partTwo, TotalManualPremium);
-        UnmodifiedPremium = TotalManualPremium + PartTwoPremium + PartTwoBalanceToMin;
-        MeritAdjustment = ListAmountOf(m_merit, UnmodifiedPremium);
-        ExperienceModAdjustment = FactorAdjustmentOf(m_expMod, UnmodifiedPremium, false, 1);
-        ModifiedPremium = UnmodifiedPremium + ExperienceModAdjustment + MeritAdjustment;
-        BalanceToMin = BalanceToMinimum(ModifiedPremium - PartTwoPremium - PartTwoBalanceToMin);
+        Results.PartTwoPremium =
+            balancedEarlier ? 0 : ListAmountOf(m_partTwo, Results.TotalManualPremium);
+        Results.UnmodifiedPremium =
+            Results.TotalManualPremium + Results.PartTwoPremium + Results.PartTwoBalanceToMin;
+        Results.MeritAdjustment = ListAmountOf(m_merit, Results.UnmodifiedPremium);
+        Results.ExperienceModAdjustment =
+            FactorAdjustmentOf(m_expMod, Results.UnmodifiedPremium, false, 1);
+        Results.ModifiedPremium =
+            Results.UnmodifiedPremium + Results.ExperienceModAdjustment + Results.MeritAdjustment;
+        Results.BalanceToMin = BalanceToMinimum(Results.ModifiedPremium - Results.PartTwoPremium -
+                                                Results.PartTwoBalanceToMin);
 
         const int32_t assessmentBasis =
-            TotalManualPremium + ExperienceModAdjustment + MeritAdjustment;
-        const bool balanced = BalanceToMin > 0;
+            Results.TotalManualPremium + Results.ExperienceModAdjustment + Results.MeritAdjustment;
+        const bool balanced = Results.BalanceToMin > 0;
         if (balanced) {
-            LossConstant = MaxLossConstant();
-            PartTwoPremium = 0;
-            PartTwoBalanceToMin = ListAmountOf(m_partTwo, MinimumPremium);
-            StandardPremium = MinimumPremium + PartTwoBalanceToMin - ExpenseConstant;
-            NetPremium = StandardPremium;
+            Results.LossConstant = MaxLossConstant();
+            Results.PartTwoPremium = 0;
+            Results.PartTwoBalanceToMin = ListAmountOf(m_partTwo, Results.MinimumPremium);
+            Results.StandardPremium =
+                Results.MinimumPremium + Results.PartTwoBalanceToMin - Results.ExpenseConstant;
+            Results.NetPremium = Results.StandardPremium;
             if (AnyLinePremium()) {
-                Assessment = AssessmentAmount(assessmentBasis);
+                Results.Assessment = AssessmentAmount(assessmentBasis);
             }
             balancedEarlier = true;
         } else {
-            StandardPremium = ModifiedPremium;
+            Results.StandardPremium = Results.ModifiedPremium;
             const int32_t cutOff = Factor().LOSS_C_CUT;
-            if (StandardPremium < cutOff) {
+            if (Results.StandardPremium < cutOff) {
                 const int32_t loss = MaxLossConstant();
-                if (StandardPremium + loss > cutOff) {
-                    LossConstant = cutOff - StandardPremium;
-                    StandardPremium = cutOff;
+                if (Results.StandardPremium + loss > cutOff) {
+                    Results.LossConstant = cutOff - Results.StandardPremium;
+                    Results.StandardPremium = cutOff;
                 } else {
-                    LossConstant = loss;
-                    StandardPremium += loss;
+                    Results.LossConstant = loss;
+                    Results.StandardPremium += loss;
                 }
             }
-            ConstructionCredit = FactorAdjustmentOf(m_constCredit, StandardPremium, true, 0);
-            StandardPremium += ConstructionCredit;
-            MedicalDeductible = ListAmountOf(m_medical, StandardPremium);
-            ArapAdjustment =
-                FactorAdjustmentOf(m_arap, StandardPremium + MedicalDeductible, false, 0);
+            Results.ConstructionCredit =
+                FactorAdjustmentOf(m_constCredit, Results.StandardPremium, true, 0);
+            Results.StandardPremium += Results.ConstructionCredit;
+            Results.MedicalDeductible = ListAmountOf(m_medical, Results.StandardPremium);
+            Results.ArapAdjustment = FactorAdjustmentOf(
+                m_arap, Results.StandardPremium + Results.MedicalDeductible, false, 0);
             if (m_lossMgmt) {
-                LossManagementAdjustment = FactorAdjustmentOf(m_lossMgmt, StandardPremium, true, 0);
+                Results.LossManagementAdjustment =
+                    FactorAdjustmentOf(m_lossMgmt, Results.StandardPremium, true, 0);
             }
-            PremiumDiscount = PremiumDiscountAmount(StandardPremium);
-            NetPremium = LossManagementAdjustment + StandardPremium + ArapAdjustment +
-                ExpenseConstant + MedicalDeductible + PremiumDiscount;
-            Assessment = 0;
+            Results.PremiumDiscount = PremiumDiscountAmount(Results.StandardPremium);
+            Results.NetPremium = Results.LossManagementAdjustment + Results.StandardPremium +
+                Results.ArapAdjustment + Results.ExpenseConstant + Results.MedicalDeductible +
+                Results.PremiumDiscount;
+            Results.Assessment = 0;
             if (AnyLinePremium()) {
-                Assessment = AssessmentAmount(assessmentBasis);
+                Results.Assessment = AssessmentAmount(assessmentBasis);
             }
         }
 
         if (statePass) {
-            stateRateAssessment = Assessment;
-            Assessment = 0;
+            stateRateAssessment = Results.Assessment;
+            Results.Assessment = 0;
             continue;
         }
         if (twoPass) {
-            Assessment = stateRateAssessment;
+            Results.Assessment = stateRateAssessment;
         }
-        TerrorismCharge = TerrorismAmount(true);
-        TotalPremium = NetPremium + Assessment + TerrorismCharge;
+        Results.TerrorismCharge = TerrorismAmount(true);
+        Results.TotalPremium = Results.NetPremium + Results.Assessment + Results.TerrorismCharge;
         if (balanced) {
-            TotalPremium += ExpenseConstant;
+            Results.TotalPremium += Results.ExpenseConstant;
         }
         return true;
     }
@@ -169,7 +172,7 @@ void TMAVereDivoQuote::ApplyMeritRuleForMerit()
 std::string TMAVereDivoQuote::GetExportValue(int32_t index) const
 {
     if (index == 40) {
-        return IntText(LossManagementAdjustment);
+        return IntText(Results.LossManagementAdjustment);
     }
     return TVereDivoQuote::GetExportValue(index);
 }
@@ -191,7 +194,7 @@ std::vector<TFactorLine> TMAVereDivoQuote::StateFactorLines() const
     if (m_arap && ValueOf(m_arap) != 0) {
         lines.push_back({"ARAP:", Trim(TextOf(m_arap))});
     }
-    if (ConstructionCredit != 0) {
+    if (Results.ConstructionCredit != 0) {
         lines.push_back({"Construction Credit:", FixedText(ValueOf(m_constCredit), 2)});
     }
     return lines;
@@ -200,52 +203,52 @@ std::vector<TFactorLine> TMAVereDivoQuote::StateFactorLines() const
 std::vector<TSummaryLine> TMAVereDivoQuote::PremiumSummaryLines() const
 {
     std::vector<TSummaryLine> lines;
-    lines.push_back({"Total Manual Premium:", TotalManualPremium});
+    lines.push_back({"Total Manual Premium:", Results.TotalManualPremium});
     if (m_partTwo && !DefaultSelected(m_partTwo)) {
-        lines.push_back({"Premium for Inc. Part Two Limits:", PartTwoPremium});
+        lines.push_back({"Premium for Inc. Part Two Limits:", Results.PartTwoPremium});
     }
-    if (PartTwoBalanceToMin > 0) {
-        lines.push_back({"Part Two Balance To Minimum:", PartTwoBalanceToMin});
+    if (Results.PartTwoBalanceToMin > 0) {
+        lines.push_back({"Part Two Balance To Minimum:", Results.PartTwoBalanceToMin});
     }
-    lines.push_back({"Unmodified Premium:", UnmodifiedPremium});
-    if (m_merit && MeritAdjustment != 0) {
-        lines.push_back({"Merit Rate Adjustment:", MeritAdjustment});
+    lines.push_back({"Unmodified Premium:", Results.UnmodifiedPremium});
+    if (m_merit && Results.MeritAdjustment != 0) {
+        lines.push_back({"Merit Rate Adjustment:", Results.MeritAdjustment});
     }
     if (m_expMod && ValueOf(m_expMod) != 1) {
-        lines.push_back({"Experience Modification:", ExperienceModAdjustment});
+        lines.push_back({"Experience Modification:", Results.ExperienceModAdjustment});
     }
-    lines.push_back({"Total Modified Premium:", ModifiedPremium});
-    if (BalanceToMin > 0) {
-        lines.push_back({"Amount Required to Balance to Min:", BalanceToMin});
+    lines.push_back({"Total Modified Premium:", Results.ModifiedPremium});
+    if (Results.BalanceToMin > 0) {
+        lines.push_back({"Amount Required to Balance to Min:", Results.BalanceToMin});
     }
-    if (LossConstant > 0) {
-        lines.push_back({"Loss Constant:", LossConstant});
+    if (Results.LossConstant > 0) {
+        lines.push_back({"Loss Constant:", Results.LossConstant});
     }
     if (m_constCredit && ValueOf(m_constCredit) != 0) {
-        lines.push_back({"Construction Credit:", ConstructionCredit});
+        lines.push_back({"Construction Credit:", Results.ConstructionCredit});
     }
-    lines.push_back({"Total Estimated Standard Premium:", StandardPremium});
+    lines.push_back({"Total Estimated Standard Premium:", Results.StandardPremium});
     if (m_medical && !DefaultSelected(m_medical)) {
-        lines.push_back({"Medical Deductible:", MedicalDeductible});
+        lines.push_back({"Medical Deductible:", Results.MedicalDeductible});
     }
     if (m_arap && ValueOf(m_arap) != 0) {
-        lines.push_back({"ARAP:", ArapAdjustment});
+        lines.push_back({"ARAP:", Results.ArapAdjustment});
     }
-    if (LossManagementAdjustment != 0) {
-        lines.push_back({"Loss Management:", LossManagementAdjustment});
+    if (Results.LossManagementAdjustment != 0) {
+        lines.push_back({"Loss Management:", Results.LossManagementAdjustment});
     }
-    if (PremiumDiscount != 0) {
-        lines.push_back({"Premium Discount:", PremiumDiscount});
+    if (Results.PremiumDiscount != 0) {
+        lines.push_back({"Premium Discount:", Results.PremiumDiscount});
     }
-    lines.push_back({"Expense Constant:", ExpenseConstant});
+    lines.push_back({"Expense Constant:", Results.ExpenseConstant});
     AddTerrorismLines(lines);
-    if (Assessment != 0) {
-        lines.push_back({AssessmentLabel(), Assessment});
+    if (Results.Assessment != 0) {
+        lines.push_back({AssessmentLabel(), Results.Assessment});
     }
-    if (Fees != 0) {
-        lines.push_back({"Fees:", Fees});
+    if (Results.Fees != 0) {
+        lines.push_back({"Fees:", Results.Fees});
     }
-    lines.push_back({"Total Estimated Annual Premium:", TotalPremium});
+    lines.push_back({"Total Estimated Annual Premium:", Results.TotalPremium});
     return lines;
 }
 
@@ -254,31 +257,25 @@ void TMAVereDivoQuote::AddApplicationStateFields(std::vector<std::string> &list)
     if (m_medical && !DefaultSelected(m_medical)) {
         AddFormItem("OtherCov1", "Medical Ded", list);
         AddFormItem("Factor4", SelectedText(m_medical), list);
-        AddFormItem("Premium4", IntText(MedicalDeductible), list);
+        AddFormItem("Premium4", IntText(Results.MedicalDeductible), list);
     }
     int32_t n = 0;
     const auto addNumbered = [&](const std::string &value) {
         ++n;
         AddFormItem(ApplicationFormOpen() ? "AddCov" + IntText(n) : IntText(n), value, list);
     };
-    if (TerrorismCharge != 0) {
-        addNumbered("Terrorism Charge $" + IntText(TerrorismCharge));
+    if (Results.TerrorismCharge != 0) {
+        addNumbered("Terrorism Charge $" + IntText(Results.TerrorismCharge));
     }
-    if (LossManagementAdjustment != 0) {
+    if (Results.LossManagementAdjustment != 0) {
         addNumbered("Loss Mgmt - Factor = " + Trim(TextOf(m_lossMgmt)) +
-                    "  Adjustment = " + IntText(LossManagementAdjustment));
+                    "  Adjustment = " + IntText(Results.LossManagementAdjustment));
     }
-    if (MeritAdjustment != 0) {
-        addNumbered("Merit Factor of " + SelectedText(m_merit) + "   $" + IntText(MeritAdjustment));
+    if (Results.MeritAdjustment != 0) {
+        addNumbered("Merit Factor of " + SelectedText(m_merit) + "   $" +
+                    IntText(Results.MeritAdjustment));
     }
-    if (Fees != 0) {
-        addNumbered("Fees: $" + IntText(Fees));
+    if (Results.Fees != 0) {
+        addNumbered("Fees: $" + IntText(Results.Fees));
     }
-}
-
-std::vector<std::pair<std::string, int32_t>> TMAVereDivoQuote::ResultAmounts() const
-{
-    auto amounts = TVereDivoQuote::ResultAmounts();
-    amounts.insert(amounts.end() - 1, {"LossManagementAdjustment", LossManagementAdjustment});
-    return amounts;
 }

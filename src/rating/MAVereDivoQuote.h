@@ -9,7 +9,6 @@ class TMAVereDivoQuote : public TVereDivoQuote
 public:
     using TVereDivoQuote::TVereDivoQuote;
 
-    void ResetResults() override;
     std::vector<TFactorLine> StateFactorLines() const override;
     std::vector<TSummaryLine> PremiumSummaryLines() const override;
     void AddApplicationStateFields(std::vector<std::string> &list) override;
@@ -17,14 +16,11 @@ public:
     void BindControls() override;
     void HookControlEvents() override;
     std::string GetExportValue(int32_t index) const override;
-    std::vector<std::pair<std::string, int32_t>> ResultAmounts() const override;
 
     // A quote carries either an experience mod or a merit factor: a mod other than 1 selects
     // merit "0", a merit factor other than 0 sets the mod to 1.00.
     void ApplyMeritRuleForMod();
     void ApplyMeritRuleForMerit();
-
-    int32_t LossManagementAdjustment = 0;
 
 private:
     TRatingControl *m_benefits = nullptr;

@@ -32,56 +32,59 @@ bool TNJVereDivoQuote::CalculateState()
     bool repeated = false;
     for (;;) {
         ResetResults();
-        ManagedCareCredit = 0;
-        ManagedCareBasis = 0;
-        PpapAdjustment = 0;
-        Assessment = 0;
 
-        TotalManualPremium = GetTotalPremiumOfClasses();
+        Results.TotalManualPremium = GetTotalPremiumOfClasses();
         if (!domesticOnly) {
-            PartTwoPremium = ListAmountOf(m_partTwo, TotalManualPremium);
+            Results.PartTwoPremium = ListAmountOf(m_partTwo, Results.TotalManualPremium);
         } else if (ListAmountOf(m_partTwo, 1000) > 0) {
-            PartTwoPremium = RoundAmount(Factor().Misc_Fact2);
+            Results.PartTwoPremium = RoundAmount(Factor().Misc_Fact2);
         }
-        UnmodifiedPremium = TotalManualPremium + PartTwoPremium;
-        ExperienceModAdjustment = FactorAdjustmentOf(m_expMod, UnmodifiedPremium, false, 1);
-        ModifiedPremium = UnmodifiedPremium + ExperienceModAdjustment;
-        ConstructionCredit = FactorAdjustmentOf(m_constCredit, ModifiedPremium, true, 0);
+        Results.UnmodifiedPremium = Results.TotalManualPremium + Results.PartTwoPremium;
+        Results.ExperienceModAdjustment =
+            FactorAdjustmentOf(m_expMod, Results.UnmodifiedPremium, false, 1);
+        Results.ModifiedPremium = Results.UnmodifiedPremium + Results.ExperienceModAdjustment;
+        Results.ConstructionCredit =
+            FactorAdjustmentOf(m_constCredit, Results.ModifiedPremium, true, 0);
 
         if (m_managedCareBox) {
-            ManagedCareBasis = ModifiedPremium;
-            ManagedCareCredit = FactorAdjustmentOf(m_managedCareBox, ManagedCareBasis, false, 1);
+            Results.ManagedCareBasis = Results.ModifiedPremium;
+            Results.ManagedCareCredit =
+                FactorAdjustmentOf(m_managedCareBox, Results.ManagedCareBasis, false, 1);
         } else if (m_managedCareCheck && IsChecked(*m_managedCareCheck)) {
-            ManagedCareBasis = ModifiedPremium;
-            ManagedCareCredit = TierAmountOf(*m_managedCareCheck, ManagedCareBasis);
+            Results.ManagedCareBasis = Results.ModifiedPremium;
+            Results.ManagedCareCredit = TierAmountOf(*m_managedCareCheck, Results.ManagedCareBasis);
         }
 
-        BalanceToMin = BalanceToMinimum(TotalManualPremium);
-        StandardPremium = ModifiedPremium + ConstructionCredit + ManagedCareCredit;
+        Results.BalanceToMin = BalanceToMinimum(Results.TotalManualPremium);
+        Results.StandardPremium =
+            Results.ModifiedPremium + Results.ConstructionCredit + Results.ManagedCareCredit;
 
-        if (BalanceToMin > 0) {
-            StandardPremium =
-                MinimumPremium - ExpenseConstant + PartTwoPremium + ExperienceModAdjustment;
-            PpapAdjustment = FactorAdjustmentOf(m_ppap, StandardPremium, false, 1);
-            NetPremium = StandardPremium + ExpenseConstant + PpapAdjustment;
+        if (Results.BalanceToMin > 0) {
+            Results.StandardPremium = Results.MinimumPremium - Results.ExpenseConstant +
+                Results.PartTwoPremium + Results.ExperienceModAdjustment;
+            Results.PpapAdjustment = FactorAdjustmentOf(m_ppap, Results.StandardPremium, false, 1);
+            Results.NetPremium =
+                Results.StandardPremium + Results.ExpenseConstant + Results.PpapAdjustment;
             if (!repeated) {
                 repeated = true;
                 continue;
             }
         } else {
-            PpapAdjustment = FactorAdjustmentOf(m_ppap, StandardPremium, false, 1);
-            PremiumDiscount = PremiumDiscountAmount(StandardPremium);
-            NetPremium = StandardPremium + PremiumDiscount + ExpenseConstant + PpapAdjustment;
+            Results.PpapAdjustment = FactorAdjustmentOf(m_ppap, Results.StandardPremium, false, 1);
+            Results.PremiumDiscount = PremiumDiscountAmount(Results.StandardPremium);
+            Results.NetPremium = Results.StandardPremium + Results.PremiumDiscount +
+                Results.ExpenseConstant + Results.PpapAdjustment;
         }
         break;
     }
 
-    TerrorismCharge = TerrorismAmount(true);
-    DomesticTerrorismCharge = TerrorismAmount(false);
-    UninsuredEmployersFund = MiscFactorAmount(1, StandardPremium);
-    Assessment = AssessmentAmount(TotalManualPremium + PartTwoPremium + ExperienceModAdjustment);
-    TotalPremium = NetPremium + Assessment + UninsuredEmployersFund + TerrorismCharge +
-        DomesticTerrorismCharge;
+    Results.TerrorismCharge = TerrorismAmount(true);
+    Results.DomesticTerrorismCharge = TerrorismAmount(false);
+    Results.UninsuredEmployersFund = MiscFactorAmount(1, Results.StandardPremium);
+    Results.Assessment = AssessmentAmount(Results.TotalManualPremium + Results.PartTwoPremium +
+                                          Results.ExperienceModAdjustment);
+    Results.TotalPremium = Results.NetPremium + Results.Assessment +
+        Results.UninsuredEmployersFund + Results.TerrorismCharge + Results.DomesticTerrorismCharge;
     return true;
 }
 
@@ -143,7 +146,7 @@ void TNJVereDivoQuote::HookControlEvents()
 void TNJVereDivoQuote::AdjustConstructionCreditEnabled(bool &enabled)
 {
     const bool construction =
-        std::any_of(Classes.begin(), Classes.end(),
+        std::any_of(Classes().begin(), Classes().end(),
                     [](const TVereDivoClass *line) { return line->ConstructionCredit; });
     enabled = construction && m_expMod && ValueOf(m_expMod) != 1;
 }
@@ -174,11 +177,11 @@ std::string TNJVereDivoQuote::GetExportValue(int32_t index) const
 {
     switch (index) {
     case 40:
-        return HasManagedCare() ? IntText(ManagedCareCredit) : "0";
+        return HasManagedCare() ? IntText(Results.ManagedCareCredit) : "0";
     case 41:
-        return IntText(UninsuredEmployersFund);
+        return IntText(Results.UninsuredEmployersFund);
     case 150:
-        return IntText(PpapAdjustment);
+        return IntText(Results.PpapAdjustment);
     default:
         return TVereDivoQuote::GetExportValue(index);
     }
@@ -190,7 +193,7 @@ std::string TNJVereDivoQuote::ManagedCareFactorText() const
         return Trim(TextOf(m_managedCareBox));
     }
     if (m_managedCareCheck) {
-        return FixedText(TierValueOf(*m_managedCareCheck, ManagedCareBasis), 4);
+        return FixedText(TierValueOf(*m_managedCareCheck, Results.ManagedCareBasis), 4);
     }
     return {};
 }
@@ -200,13 +203,13 @@ std::vector<TFactorLine> TNJVereDivoQuote::StateFactorLines() const
     std::vector<TFactorLine> lines;
     lines.push_back({"Part Two Limits:", SelectedText(m_partTwo)});
     lines.push_back({"Experience Mod:", Trim(TextOf(m_expMod))});
-    if (ConstructionCredit != 0) {
+    if (Results.ConstructionCredit != 0) {
         lines.push_back({"Construction Credit:", Trim(TextOf(m_constCredit))});
     }
-    if (ManagedCareCredit != 0) {
+    if (Results.ManagedCareCredit != 0) {
         lines.push_back({"Managed Care Credit:", ManagedCareFactorText()});
     }
-    if (PpapAdjustment != 1) {
+    if (Results.PpapAdjustment != 1) {
         lines.push_back({"PPAP Factor:", Trim(TextOf(m_ppap))});
     }
     if (m_terrorism) {
@@ -222,92 +225,82 @@ std::vector<TFactorLine> TNJVereDivoQuote::StateFactorLines() const
 std::vector<TSummaryLine> TNJVereDivoQuote::PremiumSummaryLines() const
 {
     std::vector<TSummaryLine> lines;
-    lines.push_back({"Total Manual Premium:", TotalManualPremium});
+    lines.push_back({"Total Manual Premium:", Results.TotalManualPremium});
     if (m_partTwo && !DefaultSelected(m_partTwo)) {
-        lines.push_back({"Premium for Inc. Part Two Limits:", PartTwoPremium});
+        lines.push_back({"Premium for Inc. Part Two Limits:", Results.PartTwoPremium});
     }
-    lines.push_back({"Unmodified Premium:", UnmodifiedPremium});
+    lines.push_back({"Unmodified Premium:", Results.UnmodifiedPremium});
     if (m_expMod && ValueOf(m_expMod) != 1) {
-        lines.push_back({"Experience Modification:", ExperienceModAdjustment});
+        lines.push_back({"Experience Modification:", Results.ExperienceModAdjustment});
     }
-    lines.push_back({"Total Modified Premium:", ModifiedPremium});
+    lines.push_back({"Total Modified Premium:", Results.ModifiedPremium});
     if (m_constCredit && ValueOf(m_constCredit) != 0) {
-        lines.push_back({"Construction Credit:", ConstructionCredit});
+        lines.push_back({"Construction Credit:", Results.ConstructionCredit});
     }
-    if (ManagedCareCredit != 0) {
-        lines.push_back({"Managed Care Credit:", ManagedCareCredit});
+    if (Results.ManagedCareCredit != 0) {
+        lines.push_back({"Managed Care Credit:", Results.ManagedCareCredit});
     }
-    if (BalanceToMin > 0) {
-        lines.push_back({"Amount Required to Balance to Min:", BalanceToMin});
+    if (Results.BalanceToMin > 0) {
+        lines.push_back({"Amount Required to Balance to Min:", Results.BalanceToMin});
     }
-    lines.push_back({"Total Estimated Standard Premium:", StandardPremium});
+    lines.push_back({"Total Estimated Standard Premium:", Results.StandardPremium});
     // The PPAP line tests against 1, so an adjustment of 0 still prints.
-    if (PpapAdjustment != 1) {
-        lines.push_back({"PPAP Adjustment:", PpapAdjustment});
+    if (Results.PpapAdjustment != 1) {
+        lines.push_back({"PPAP Adjustment:", Results.PpapAdjustment});
     }
-    if (PremiumDiscount != 0) {
-        lines.push_back({"Premium Discount:", PremiumDiscount});
+    if (Results.PremiumDiscount != 0) {
+        lines.push_back({"Premium Discount:", Results.PremiumDiscount});
     }
-    lines.push_back({"Expense Constant:", ExpenseConstant});
+    lines.push_back({"Expense Constant:", Results.ExpenseConstant});
     AddTerrorismLines(lines);
-    lines.push_back({"Uninsured Employers Fund:", UninsuredEmployersFund});
-    if (Assessment != 0) {
-        lines.push_back({AssessmentLabel(), Assessment});
+    lines.push_back({"Uninsured Employers Fund:", Results.UninsuredEmployersFund});
+    if (Results.Assessment != 0) {
+        lines.push_back({AssessmentLabel(), Results.Assessment});
     }
-    lines.push_back({"Total Estimated Annual Premium:", TotalPremium});
+    lines.push_back({"Total Estimated Annual Premium:", Results.TotalPremium});
     return lines;
 }
 
 void TNJVereDivoQuote::AddApplicationStateFields(std::vector<std::string> &list)
 {
-    if (ManagedCareCredit != 0) {
+    if (Results.ManagedCareCredit != 0) {
         AddFormItem("OtherCov1", "Managed Care", list);
         AddFormItem("Factor4", ManagedCareFactorText(), list);
-        AddFormItem("Premium4", IntText(ManagedCareCredit), list);
+        AddFormItem("Premium4", IntText(Results.ManagedCareCredit), list);
     }
-    if (PpapAdjustment != 1) {
+    if (Results.PpapAdjustment != 1) {
         AddFormItem("OtherCov2", "PPAP Adjustment", list);
         AddFormItem("Factor9", Trim(TextOf(m_ppap)), list);
-        AddFormItem("Premium9", IntText(PpapAdjustment), list);
+        AddFormItem("Premium9", IntText(Results.PpapAdjustment), list);
     }
-    AddFormItem("AddCov1", "Uninsured Empl Fund:  " + MoneyText(UninsuredEmployersFund), list);
-    AddFormItem("AddCov2", "Terrorism Charge:  " + MoneyText(TerrorismCharge), list);
-    AddFormItem("AddCov3", "Dom. Terrorism Charge:  " + MoneyText(DomesticTerrorismCharge), list);
+    AddFormItem("AddCov1", "Uninsured Empl Fund:  " + MoneyText(Results.UninsuredEmployersFund),
+                list);
+    AddFormItem("AddCov2", "Terrorism Charge:  " + MoneyText(Results.TerrorismCharge), list);
+    AddFormItem("AddCov3", "Dom. Terrorism Charge:  " + MoneyText(Results.DomesticTerrorismCharge),
+                list);
     AddFormItem("G26", "NJ Tax ID #: " + Trim(TextOf(m_taxId)), list);
 }
 
 void TNJVereDivoQuote::AddPoolStateFields(std::vector<std::string> &list)
 {
     AddFormItem("NJTaxID", Trim(TextOf(m_taxId)), list);
-    AddFormItem("Premium11", IntText(UninsuredEmployersFund), list);
-    if (ConstructionCredit != 0) {
+    AddFormItem("Premium11", IntText(Results.UninsuredEmployersFund), list);
+    if (Results.ConstructionCredit != 0) {
         AddFormItem("ExtraD1", "Construction", list);
         AddFormItem("ExtraF1", Trim(TextOf(m_constCredit)), list);
-        AddFormItem("ExtraP1", IntText(ConstructionCredit), list);
+        AddFormItem("ExtraP1", IntText(Results.ConstructionCredit), list);
     }
-    if (ManagedCareCredit != 0) {
+    if (Results.ManagedCareCredit != 0) {
         AddFormItem("ExtraD2", "Managed Care", list);
         AddFormItem("ExtraF2", ManagedCareFactorText(), list);
-        AddFormItem("ExtraP2", IntText(ManagedCareCredit), list);
+        AddFormItem("ExtraP2", IntText(Results.ManagedCareCredit), list);
     }
-    if (PpapAdjustment != 1) {
+    if (Results.PpapAdjustment != 1) {
         AddFormItem("Factor5", Trim(TextOf(m_ppap)), list);
-        AddFormItem("Premium6", IntText(PpapAdjustment), list);
+        AddFormItem("Premium6", IntText(Results.PpapAdjustment), list);
     }
-    if (PremiumDiscount != 0) {
+    if (Results.PremiumDiscount != 0) {
         AddFormItem("ExtraD3", "Premium Discount", list);
-        AddFormItem("ExtraP3", IntText(PremiumDiscount), list);
+        AddFormItem("ExtraP3", IntText(Results.PremiumDiscount), list);
     }
-}
-
-std::vector<std::pair<std::string, int32_t>> TNJVereDivoQuote::ResultAmounts() const
-{
-    auto amounts = TVereDivoQuote::ResultAmounts();
-    const auto total = amounts.end() - 1;
-    amounts.insert(total,
-                   {{"ManagedCareCredit", ManagedCareCredit},
-                    {"ManagedCareBasis", ManagedCareBasis},
-                    {"UninsuredEmployersFund", UninsuredEmployersFund},
-                    {"PpapAdjustment", PpapAdjustment}});
-    return amounts;
 }

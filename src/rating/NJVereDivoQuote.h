@@ -20,17 +20,11 @@ public:
     void BindControls() override;
     void HookControlEvents() override;
     std::string GetExportValue(int32_t index) const override;
-    std::vector<std::pair<std::string, int32_t>> ResultAmounts() const override;
 
     // Run when the user leaves the PPAP box: outside 1.00 to 1.30 it is reset to 1.00.
     void CheckPpapFactor();
     // Run when the user leaves the managed-care box: above 1.00 it is set to 1.
     void CheckManagedCareFactor();
-
-    int32_t ManagedCareCredit = 0;
-    int32_t ManagedCareBasis = 0;
-    int32_t UninsuredEmployersFund = 0;
-    int32_t PpapAdjustment = 0;
 
 private:
     // The managed-care factor as printed: the box text, or the check box's tier value.

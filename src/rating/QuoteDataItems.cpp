@@ -1,6 +1,7 @@
 // The numbered data items through which forms, finance agreements and the bureau submission
 // read a quote, and the export mapping that places them.
 
+#include "core/NameValues.h"
 #include "db/VereDivoDatabase.h"
 #include "rating/VereDivoQuote.h"
 
@@ -92,10 +93,10 @@ std::string TVereDivoQuote::GetDataItem(int32_t index, int32_t argument) const
         return classItem(SalesClass, index - 90);
     }
     if (index >= 135 && index <= 138) {
-        if (argument < 1 || static_cast<size_t>(argument) > Classes.size()) {
+        if (argument < 1 || static_cast<size_t>(argument) > m_classes.size()) {
             return {};
         }
-        const TVereDivoClass &line = *Classes[static_cast<size_t>(argument - 1)];
+        const TVereDivoClass &line = *m_classes[static_cast<size_t>(argument - 1)];
         switch (index) {
         case 135:
             return line.Code;
@@ -110,41 +111,41 @@ std::string TVereDivoQuote::GetDataItem(int32_t index, int32_t argument) const
 
     switch (index) {
     case 1:
-        return amount(TotalManualPremium);
+        return amount(Results.TotalManualPremium);
     case 2:
-        return amount(PartTwoPremium);
+        return amount(Results.PartTwoPremium);
     case 3:
-        return amount(UnmodifiedPremium);
+        return amount(Results.UnmodifiedPremium);
     case 4: // no sequence prices the benefits deductible
         return "0";
     case 5:
-        return amount(MedicalDeductible);
+        return amount(Results.MedicalDeductible);
     case 6:
-        return amount(MeritAdjustment);
+        return amount(Results.MeritAdjustment);
     case 7:
-        return amount(ExperienceModAdjustment);
+        return amount(Results.ExperienceModAdjustment);
     case 8: // no sequence has a schedule modification
         return "0";
     case 9:
-        return amount(ModifiedPremium);
+        return amount(Results.ModifiedPremium);
     case 10:
-        return amount(BalanceToMin);
+        return amount(Results.BalanceToMin);
     case 11:
-        return amount(StandardPremium);
+        return amount(Results.StandardPremium);
     case 12:
-        return amount(ArapAdjustment);
+        return amount(Results.ArapAdjustment);
     case 13:
-        return amount(PremiumDiscount);
+        return amount(Results.PremiumDiscount);
     case 14:
-        return amount(ExpenseConstant);
+        return amount(Results.ExpenseConstant);
     case 15:
-        return Assessment == 0 ? std::string() : amount(Assessment);
+        return Results.Assessment == 0 ? std::string() : amount(Results.Assessment);
     case 16:
-        return amount(TotalPremium);
+        return amount(Results.TotalPremium);
     case 17: // no sequence balances the standard premium separately
         return "0";
     case 18:
-        return amount(ConstructionCredit);
+        return amount(Results.ConstructionCredit);
     case 19: {
         const TComboItemData *entry = SelectedEntryOf(Find("lstPartTwo"));
         return entry ? FixedText(entry->Data1, 3) : std::string();
@@ -156,7 +157,7 @@ std::string TVereDivoQuote::GetDataItem(int32_t index, int32_t argument) const
     case 22:
         return entered("txtARAP");
     case 23:
-        return amount(MinimumPremium);
+        return amount(Results.MinimumPremium);
     case 24:
         return DownPaymentText();
     case 25:
@@ -235,11 +236,11 @@ std::string TVereDivoQuote::GetDataItem(int32_t index, int32_t argument) const
     case 56:
         return MonthName(effective) + ", " + IntText(DecodeDate(effective).year);
     case 57:
-        return amount(PartTwoBalanceToMin);
+        return amount(Results.PartTwoBalanceToMin);
     case 58:
         return m_application.Agency().Fax;
     case 59:
-        return amount(Fees);
+        return amount(Results.Fees);
     case 60:
         return customer.Street() + "   " +
             CityStateZip(customer.City(), customer.State(), customer.Zip());
@@ -248,26 +249,27 @@ std::string TVereDivoQuote::GetDataItem(int32_t index, int32_t argument) const
         return agency.Street + "   " + CityStateZip(agency.City, agency.State, agency.Zip);
     }
     case 62:
-        return amount(ExperienceModAdjustment != 0 ? ExperienceModAdjustment : MeritAdjustment);
+        return amount(Results.ExperienceModAdjustment != 0 ? Results.ExperienceModAdjustment
+                                                           : Results.MeritAdjustment);
     case 63:
-        return dashOr(ExperienceModAdjustment, entered("txtExpMod"));
+        return dashOr(Results.ExperienceModAdjustment, entered("txtExpMod"));
     case 64:
-        return dashOr(MeritAdjustment, shown("lstMerit"));
+        return dashOr(Results.MeritAdjustment, shown("lstMerit"));
     case 65:
-        return dashOr(ArapAdjustment, entered("txtARAP"));
+        return dashOr(Results.ArapAdjustment, entered("txtARAP"));
     case 66:
         return FixedText(Factor().ASSESSMENT * 100, 1);
     case 67:
-        return dashOr(ConstructionCredit, entered("txtConstCredit"));
+        return dashOr(Results.ConstructionCredit, entered("txtConstCredit"));
     case 68:
         return "0";
     case 69:
-        return dashOr(MedicalDeductible, shown("lstMedical"));
+        return dashOr(Results.MedicalDeductible, shown("lstMedical"));
     case 100:
         return header.LocationStreet() + "   " + header.LocationCity() + ", " +
             header.LocationState() + "  " + header.LocationZip();
     case 101:
-        return amount(NetPremium);
+        return amount(Results.NetPremium);
     case 102:
         return header.LocationStreet();
     case 103:
@@ -289,11 +291,11 @@ std::string TVereDivoQuote::GetDataItem(int32_t index, int32_t argument) const
     case 122:
         return m_application.Agency().Zip;
     case 130:
-        return amount(TerrorismCharge);
+        return amount(Results.TerrorismCharge);
     case 131:
         return FloatText(RoundTo(Factor().Terror * 0.01, 6));
     case 132:
-        return amount(DomesticTerrorismCharge);
+        return amount(Results.DomesticTerrorismCharge);
     case 133:
         return customer.FirstName();
     case 134:
@@ -367,7 +369,7 @@ void TVereDivoQuote::ApplyExportMapping(std::vector<std::string> &list, bool toF
         }
 
         if (item != 0 && !name.empty()) {
-            if (!(item == 15 && Assessment == 0)) {
+            if (!(item == 15 && Results.Assessment == 0)) {
                 if (kind == KindNameValueList) {
                     SetNameValue(list, name, GetDataItem(item, argument));
                 } else {
@@ -378,7 +380,7 @@ void TVereDivoQuote::ApplyExportMapping(std::vector<std::string> &list, bool toF
             std::string literal = Trim(table->GetString("Descript"));
             bool write = true;
             if (SameText(literal, "ASSESSMENT")) {
-                write = Assessment != 0;
+                write = Results.Assessment != 0;
                 if (!Trim(PlanProfile->ASSESS_NAM).empty()) {
                     literal = Trim(PlanProfile->ASSESS_NAM);
                 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace {
 
@@ -171,7 +172,7 @@ void TVereDivoQuote::Recalculate()
 int32_t TVereDivoQuote::GetTotalPremiumOfClasses() const
 {
     int64_t total = 0;
-    for (const TVereDivoClass *line : Classes) {
+    for (const TVereDivoClass *line : m_classes) {
         total += line->GetPremium();
     }
     return static_cast<int32_t>(total);
@@ -180,7 +181,7 @@ int32_t TVereDivoQuote::GetTotalPremiumOfClasses() const
 int32_t TVereDivoQuote::GetTotalStatePremiumOfClasses() const
 {
     int64_t total = 0;
-    for (const TVereDivoClass *line : Classes) {
+    for (const TVereDivoClass *line : m_classes) {
         total += line->GetStatePremium();
     }
     return static_cast<int32_t>(total);
@@ -188,34 +189,13 @@ int32_t TVereDivoQuote::GetTotalStatePremiumOfClasses() const
 
 void TVereDivoQuote::ResetResults()
 {
-    TotalManualPremium = 0;
-    PartTwoPremium = 0;
-    PartTwoBalanceToMin = 0;
-    UnmodifiedPremium = 0;
-    ExperienceModAdjustment = 0;
-    MeritAdjustment = 0;
-    ModifiedPremium = 0;
-    BalanceToMin = 0;
-    MinimumPremium = 0;
-    LossConstant = 0;
-    ConstructionCredit = 0;
-    StandardPremium = 0;
-    MedicalDeductible = 0;
-    ArapAdjustment = 0;
-    PremiumDiscount = 0;
-    ExpenseConstant = 0;
-    NetPremium = 0;
-    Assessment = 0;
-    TerrorismCharge = 0;
-    DomesticTerrorismCharge = 0;
-    Fees = 0;
-    TotalPremium = 0;
+    Results.Reset();
 }
 
 bool TVereDivoQuote::CalculatePremium()
 {
     Log("Calculate Premium - Enter");
-    if (Classes.empty()) {
+    if (m_classes.empty()) {
         return false;
     }
     Modified = true;
@@ -234,9 +214,9 @@ bool TVereDivoQuote::CalculatePremium()
     if (result) {
         Log("Calculate Premium - State Success, Checking Maxes");
         if (m_fees) {
-            Fees = RoundAmount(ValueOf(m_fees));
+            Results.Fees = RoundAmount(ValueOf(m_fees));
         }
-        TotalPremium += Fees;
+        Results.TotalPremium += Results.Fees;
         if (CheckMaxPremium()) {
             CheckConstructionMax();
         }
@@ -246,14 +226,14 @@ bool TVereDivoQuote::CalculatePremium()
 
 bool TVereDivoQuote::AnyLinePremium() const
 {
-    return std::any_of(Classes.begin(), Classes.end(),
+    return std::any_of(m_classes.begin(), m_classes.end(),
                        [](const TVereDivoClass *line) { return line->GetPremium() > 0; });
 }
 
 bool TVereDivoQuote::EveryLineHasCode(const std::string &code) const
 {
-    return !Classes.empty() &&
-        std::all_of(Classes.begin(), Classes.end(),
+    return !m_classes.empty() &&
+        std::all_of(m_classes.begin(), m_classes.end(),
                     [&code](const TVereDivoClass *line) { return Trim(line->Code) == code; });
 }
 
@@ -261,7 +241,7 @@ int32_t TVereDivoQuote::BalanceToMinimum(int32_t premium)
 {
     const auto firstHighestMinimum = [this](auto &&eligible) -> const TVereDivoClass * {
         const TVereDivoClass *found = nullptr;
-        for (const TVereDivoClass *line : Classes) {
+        for (const TVereDivoClass *line : m_classes) {
             if (eligible(line) && (!found || line->MinPremium > found->MinPremium)) {
                 found = line;
             }
@@ -276,19 +256,19 @@ int32_t TVereDivoQuote::BalanceToMinimum(int32_t premium)
     int32_t minimum = 0;
     const int32_t rule = PlanProfile->MinPremTyp;
     const bool anyPremium = AnyLinePremium();
-    if (Classes.size() == 1) {
-        minimum = Classes.front()->MinPremium;
+    if (m_classes.size() == 1) {
+        minimum = m_classes.front()->MinPremium;
     } else if (rule == 1 || rule == 3 || !anyPremium) {
         const TVereDivoClass *governing =
             firstHighestMinimum([](const TVereDivoClass *) { return true; });
         minimum = governing ? governing->MinPremium : 0;
         if (rule == 3 && anyPremium && governing) {
-            if (governing->GetPayroll() >= 500 || Classes.size() < 2) {
+            if (governing->GetPayroll() >= 500 || m_classes.size() < 2) {
                 minimum = 0;
             } else {
                 int32_t count = 1;
                 int32_t highestOther = 0;
-                for (const TVereDivoClass *line : Classes) {
+                for (const TVereDivoClass *line : m_classes) {
                     const std::string code = Trim(line->Code);
                     if (line == governing || code == "8810" || code == "8742") {
                         continue;
@@ -308,7 +288,7 @@ int32_t TVereDivoQuote::BalanceToMinimum(int32_t premium)
             minimum = governing->MinPremium;
         } else {
             const TVereDivoClass *highest = nullptr;
-            for (const TVereDivoClass *line : Classes) {
+            for (const TVereDivoClass *line : m_classes) {
                 if (!highest || line->GetPremium() > highest->GetPremium()) {
                     highest = line;
                 }
@@ -317,21 +297,21 @@ int32_t TVereDivoQuote::BalanceToMinimum(int32_t premium)
         }
     }
 
-    ExpenseConstant = GetExpenseConstant();
+    Results.ExpenseConstant = GetExpenseConstant();
     const int32_t lossConstant = MaxLossConstant();
-    MinimumPremium = minimum;
-    const int64_t balance =
-        int64_t {MinimumPremium} - premium - int64_t {ExpenseConstant} - lossConstant;
+    Results.MinimumPremium = minimum;
+    const int64_t balance = int64_t {Results.MinimumPremium} - premium -
+        int64_t {Results.ExpenseConstant} - lossConstant;
     return balance > 0 ? static_cast<int32_t>(balance) : 0;
 }
 
 int32_t TVereDivoQuote::GetExpenseConstant()
 {
     const TVereDivoFactors &f = Factor();
-    if (f.EXP_PER_EM > 0 && !Classes.empty()) {
+    if (f.EXP_PER_EM > 0 && !m_classes.empty()) {
         bool perEmployee = true;
         int64_t employees = 0;
-        for (const TVereDivoClass *line : Classes) {
+        for (const TVereDivoClass *line : m_classes) {
             if (line->Special != 1) {
                 perEmployee = false;
                 break;
@@ -346,7 +326,7 @@ int32_t TVereDivoQuote::GetExpenseConstant()
     if (f.EXP_CNT_HI == f.EXP_CNT_LO) {
         return f.EXP_CNT_HI;
     }
-    int64_t basis = ModifiedPremium;
+    int64_t basis = Results.ModifiedPremium;
     if (StateCode != "MA") {
         basis += MaxLossConstant();
     }
@@ -362,7 +342,7 @@ int32_t TVereDivoQuote::GetExpenseConstant()
 int32_t TVereDivoQuote::MaxLossConstant() const
 {
     int32_t highest = 0;
-    for (const TVereDivoClass *line : Classes) {
+    for (const TVereDivoClass *line : m_classes) {
         highest = std::max(highest, line->LossConstant);
     }
     return highest;
@@ -403,7 +383,7 @@ int32_t TVereDivoQuote::TerrorismAmount(bool foreign) const
         rate = box ? ValueOf(box) * 100 : -rate;
     }
     int64_t payroll = 0;
-    for (const TVereDivoClass *line : Classes) {
+    for (const TVereDivoClass *line : m_classes) {
         if (line->CalcType != 2) {
             payroll += line->GetPayroll();
         }
@@ -466,7 +446,8 @@ bool TVereDivoQuote::CheckMaxPremium()
 {
     const int32_t maximum = PlanProfile->MAX_TOTAL;
     if (maximum > 0 &&
-        int64_t {maximum} < int64_t {TotalPremium} - ExpenseConstant - int64_t {Assessment}) {
+        int64_t {maximum} < int64_t {Results.TotalPremium} - Results.ExpenseConstant -
+                int64_t {Results.Assessment}) {
         // An invalid quote keeps no amounts, so no detail, export or printout shows a part of it.
         ResetResults();
         ShowInformation("Premium cannot be greater than " + MoneyText(maximum) +
@@ -482,9 +463,9 @@ bool TVereDivoQuote::CheckConstructionMax()
         return true;
     }
     const bool construction =
-        std::any_of(Classes.begin(), Classes.end(),
+        std::any_of(m_classes.begin(), m_classes.end(),
                     [](const TVereDivoClass *line) { return line->ConstructionCredit; });
-    if (construction && PlanProfile->MAX_CONST < TotalPremium) {
+    if (construction && PlanProfile->MAX_CONST < Results.TotalPremium) {
         ResetResults();
         ShowInformation(
             "Policies Subject to a Construction Classification cannot be greater than $" +
@@ -537,13 +518,13 @@ void TVereDivoQuote::RefreshDependentInputs()
 
 void TVereDivoQuote::AddTerrorismLines(std::vector<TSummaryLine> &lines) const
 {
-    if (TerrorismCharge != 0) {
-        lines.push_back(
-            {DomesticTerrorismCharge != 0 ? "Foreign Terrorism Charge:" : "Terrorism Charge:",
-             TerrorismCharge});
+    if (Results.TerrorismCharge != 0) {
+        lines.push_back({Results.DomesticTerrorismCharge != 0 ? "Foreign Terrorism Charge:"
+                                                              : "Terrorism Charge:",
+                         Results.TerrorismCharge});
     }
-    if (DomesticTerrorismCharge != 0) {
-        lines.push_back({"Domestic Terrorism Charge:", DomesticTerrorismCharge});
+    if (Results.DomesticTerrorismCharge != 0) {
+        lines.push_back({"Domestic Terrorism Charge:", Results.DomesticTerrorismCharge});
     }
 }
 
@@ -582,10 +563,15 @@ bool TVereDivoQuote::LoadClassBook()
     if (m_classFile == 0) {
         BusyCursor busy;
         const auto [broker, state] = PlanKeyFor(pkClasses);
-        ClassBook =
+        TClassLineList loaded =
             m_rateBook->LoadClasses(broker, state, *PlanProfile, classFile, PlanProfile->CARR_ID,
                                     ClericalClass, SalesClass, DriversClass);
-        m_rateBook->LoadUserClasses(ClassBook);
+        m_rateBook->LoadUserClasses(loaded);
+        // Lines added before (and the quote's lines among them) stay in the book.
+        for (auto &line : m_classBook) {
+            loaded.push_back(std::move(line));
+        }
+        m_classBook = std::move(loaded);
         m_classFile = classFile;
     }
 
@@ -627,7 +613,13 @@ bool TVereDivoQuote::ConfirmClose()
 
 bool TVereDivoQuote::HasClass(const TVereDivoClass &line) const
 {
-    return std::find(Classes.begin(), Classes.end(), &line) != Classes.end();
+    return std::find(m_classes.begin(), m_classes.end(), &line) != m_classes.end();
+}
+
+bool TVereDivoQuote::InClassBook(const TVereDivoClass &line) const
+{
+    return std::any_of(m_classBook.begin(), m_classBook.end(),
+                       [&line](const auto &own) { return own.get() == &line; });
 }
 
 void TVereDivoQuote::AppendClass(TVereDivoClass &line)
@@ -635,16 +627,20 @@ void TVereDivoQuote::AppendClass(TVereDivoClass &line)
     if (HasClass(line)) {
         return;
     }
-    Classes.insert(std::upper_bound(Classes.begin(), Classes.end(), &line, ByDisplayName), &line);
+    if (!InClassBook(line)) {
+        // The quote would refer to a line it does not own.
+        throw std::invalid_argument("the class line " + line.DisplayName() +
+                                    " is not in the quote's class book");
+    }
+    m_classes.insert(std::upper_bound(m_classes.begin(), m_classes.end(), &line, ByDisplayName),
+                     &line);
 }
 
 TVereDivoClass &TVereDivoQuote::AddClass(std::unique_ptr<TVereDivoClass> line)
 {
     TVereDivoClass &added = *line;
-    const bool inBook = std::any_of(ClassBook.begin(), ClassBook.end(),
-                                    [&added](const auto &own) { return own.get() == &added; });
-    if (!inBook) {
-        ClassBook.push_back(std::move(line));
+    if (!InClassBook(added)) {
+        m_classBook.push_back(std::move(line));
     }
     AddClass(added);
     return added;
@@ -657,7 +653,7 @@ void TVereDivoQuote::AddClass(TVereDivoClass &line)
     }
     if (HasClass(line)) {
         // The line's name may have changed; keep the list in order.
-        Classes.erase(std::find(Classes.begin(), Classes.end(), &line));
+        m_classes.erase(std::find(m_classes.begin(), m_classes.end(), &line));
         AppendClass(line);
         Recalculate();
     }
@@ -665,14 +661,14 @@ void TVereDivoQuote::AddClass(TVereDivoClass &line)
 
 void TVereDivoQuote::RemoveClass(TVereDivoClass &line)
 {
-    const auto found = std::find(Classes.begin(), Classes.end(), &line);
-    if (found == Classes.end()) {
+    const auto found = std::find(m_classes.begin(), m_classes.end(), &line);
+    if (found == m_classes.end()) {
         return;
     }
-    Classes.erase(found);
+    m_classes.erase(found);
     line.SetPayroll(0);
     line.SetEmployees(0);
-    if (Classes.empty()) {
+    if (m_classes.empty()) {
         ResetResults();
         if (m_window) {
             m_window->ShowTotalsNotAvailable();
@@ -684,7 +680,7 @@ void TVereDivoQuote::DeleteClass(TVereDivoClass &line)
 {
     const bool onQuote = HasClass(line);
     RemoveClass(line);
-    if (onQuote && !Classes.empty()) {
+    if (onQuote && !m_classes.empty()) {
         Recalculate();
     }
     if (ClericalClass == &line) {
@@ -697,16 +693,16 @@ void TVereDivoQuote::DeleteClass(TVereDivoClass &line)
         DriversClass = nullptr;
     }
     m_rateBook->DeleteUserClass(line);
-    ClassBook.erase(std::remove_if(ClassBook.begin(), ClassBook.end(),
-                                   [&line](const auto &own) { return own.get() == &line; }),
-                    ClassBook.end());
+    m_classBook.erase(std::remove_if(m_classBook.begin(), m_classBook.end(),
+                                     [&line](const auto &own) { return own.get() == &line; }),
+                      m_classBook.end());
 }
 
 TVereDivoClass *TVereDivoQuote::FindClass(const std::string &code, const std::string &subCode) const
 {
     const std::string wantedCode = UpperCase(code);
     const std::string wantedSub = UpperCase(subCode);
-    for (const auto &line : ClassBook) {
+    for (const auto &line : m_classBook) {
         if (UpperCase(line->Code) == wantedCode && UpperCase(line->SubCode) == wantedSub) {
             return line.get();
         }
@@ -720,7 +716,7 @@ void TVereDivoQuote::TakeOverClasses(const std::vector<const TVereDivoClass *> &
         return;
     }
     for (const TVereDivoClass *given : lines) {
-        for (const auto &own : ClassBook) {
+        for (const auto &own : m_classBook) {
             if (own->Code == given->Code && own->SubCode == given->SubCode) {
                 own->SetPayroll(given->GetPayroll());
                 own->SetEmployees(given->Employees);
@@ -735,7 +731,7 @@ void TVereDivoQuote::TakeOverClasses(const std::vector<const TVereDivoClass *> &
 
 bool TVereDivoQuote::FullPaymentRequired() const
 {
-    return DownPaySchedule->FullPaymentRequired(TotalPremium, PlanProfile->Min_Down);
+    return DownPaySchedule->FullPaymentRequired(Results.TotalPremium, PlanProfile->Min_Down);
 }
 
 double TVereDivoQuote::DownPercent() const
@@ -745,7 +741,8 @@ double TVereDivoQuote::DownPercent() const
 
 std::string TVereDivoQuote::DownPaymentText() const
 {
-    return DownPaySchedule->DownPaymentText(TotalPremium, PlanProfile->Min_Down, PlanProfile->Down);
+    return DownPaySchedule->DownPaymentText(Results.TotalPremium, PlanProfile->Min_Down,
+                                            PlanProfile->Down);
 }
 
 void TVereDivoQuote::SetDownPercent(double percent)
@@ -756,7 +753,7 @@ void TVereDivoQuote::SetDownPercent(double percent)
 
 std::string TVereDivoQuote::PaymentTermsText() const
 {
-    return DownPaySchedule->PaymentTermsText(TotalPremium, PlanProfile->Min_Down,
+    return DownPaySchedule->PaymentTermsText(Results.TotalPremium, PlanProfile->Min_Down,
                                              PlanProfile->Down);
 }
 
@@ -977,32 +974,4 @@ std::string TVereDivoQuote::AssessmentLabel() const
 {
     const std::string name = Trim(PlanProfile->ASSESS_NAM);
     return (name.empty() ? std::string("Assessment") : name) + ":";
-}
-
-std::vector<std::pair<std::string, int32_t>> TVereDivoQuote::ResultAmounts() const
-{
-    return {
-        {"TotalManualPremium", TotalManualPremium},
-        {"PartTwoPremium", PartTwoPremium},
-        {"PartTwoBalanceToMin", PartTwoBalanceToMin},
-        {"UnmodifiedPremium", UnmodifiedPremium},
-        {"ExperienceModAdjustment", ExperienceModAdjustment},
-        {"MeritAdjustment", MeritAdjustment},
-        {"ModifiedPremium", ModifiedPremium},
-        {"BalanceToMin", BalanceToMin},
-        {"MinimumPremium", MinimumPremium},
-        {"LossConstant", LossConstant},
-        {"ConstructionCredit", ConstructionCredit},
-        {"StandardPremium", StandardPremium},
-        {"MedicalDeductible", MedicalDeductible},
-        {"ArapAdjustment", ArapAdjustment},
-        {"PremiumDiscount", PremiumDiscount},
-        {"ExpenseConstant", ExpenseConstant},
-        {"NetPremium", NetPremium},
-        {"Assessment", Assessment},
-        {"TerrorismCharge", TerrorismCharge},
-        {"DomesticTerrorismCharge", DomesticTerrorismCharge},
-        {"Fees", Fees},
-        {"TotalPremium", TotalPremium},
-    };
 }

@@ -8,6 +8,7 @@
 #include "rating/FinanceAgreement.h"
 #include "rating/PlanProfile.h"
 #include "rating/QuoteApplication.h"
+#include "rating/QuoteResults.h"
 #include "rating/RateBook.h"
 #include "rating/TierPremium.h"
 #include "rating/VereDivoClass.h"
@@ -84,8 +85,11 @@ public:
     virtual void HookControlEvents();
     virtual std::string GetExportValue(int32_t index) const;
 
-    // Every result amount by name, in the order of the premium detail.
-    virtual std::vector<std::pair<std::string, int32_t>> ResultAmounts() const;
+    // Every result amount of the quote's state by name, in the order of the premium detail.
+    std::vector<std::pair<std::string, int32_t>> ResultAmounts() const
+    {
+        return Results.Named(StateCode);
+    }
 
     // Binds the quote to the rating inputs the window built (not owned) and hooks their events.
     void Bind(TControlInterface &controls);
@@ -115,14 +119,25 @@ public:
     // A date whose class file differs from the class book's needs a quote of its own.
     bool NeedsSeparateQuoteFor(TDateTime date);
 
-    // Class lines. The class book owns every line; the quote's list refers to book lines.
+    // Class lines. The class book owns every line the plan offers for the date (and the
+    // agent's sub-classes); the quote's lines (Classes) are book lines, kept in display-name
+    // order. Only these operations change either list, so no quote line outlives its book line.
+    const std::vector<TVereDivoClass *> &Classes() const { return m_classes; }
+    const std::vector<std::unique_ptr<TVereDivoClass>> &ClassBook() const { return m_classBook; }
+    // Puts a new line in the class book (a user sub-class); it joins the quote through
+    // AppendClass.
     TVereDivoClass &AddClass(std::unique_ptr<TVereDivoClass> line);
+    // A book line changed by the agent: a sub-class is saved, and a line on the quote keeps
+    // its place in the order and is recalculated.
     void AddClass(TVereDivoClass &line);
+    // Takes the line off the quote (its payroll and employees to 0); it stays in the book.
     void RemoveClass(TVereDivoClass &line);
+    // Takes the line off the quote and out of the book, and forgets it as an exception class.
     void DeleteClass(TVereDivoClass &line);
     TVereDivoClass *FindClass(const std::string &code, const std::string &subCode) const;
     void TakeOverClasses(const std::vector<const TVereDivoClass *> &lines);
-    // Puts a class-book line on the quote (kept in display-name order).
+    // Puts a class-book line on the quote (kept in display-name order); a line that is not in
+    // the book raises std::invalid_argument.
     void AppendClass(TVereDivoClass &line);
     bool HasClass(const TVereDivoClass &line) const;
 
@@ -193,8 +208,6 @@ public:
     int32_t StateId = 0;
     std::string StateCode;
     TDateTime EffectiveDate = 0;
-    std::vector<TVereDivoClass *> Classes;
-    std::vector<std::unique_ptr<TVereDivoClass>> ClassBook;
     TPlanKeyList PlanKeys;
     std::unique_ptr<TVereDivoPlanProfile> PlanProfile;
     std::unique_ptr<TVereDivoFactors> Factors;
@@ -207,29 +220,8 @@ public:
     TVereDivoClass *DriversClass = nullptr;
     bool Modified = false;
 
-    // Result amounts, cleared at the start of every pass.
-    int32_t TotalManualPremium = 0;
-    int32_t PartTwoPremium = 0;
-    int32_t PartTwoBalanceToMin = 0;
-    int32_t UnmodifiedPremium = 0;
-    int32_t ExperienceModAdjustment = 0;
-    int32_t MeritAdjustment = 0;
-    int32_t ModifiedPremium = 0;
-    int32_t BalanceToMin = 0;
-    int32_t MinimumPremium = 0;
-    int32_t LossConstant = 0;
-    int32_t ConstructionCredit = 0;
-    int32_t StandardPremium = 0;
-    int32_t MedicalDeductible = 0;
-    int32_t ArapAdjustment = 0;
-    int32_t PremiumDiscount = 0;
-    int32_t ExpenseConstant = 0;
-    int32_t NetPremium = 0;
-    int32_t Assessment = 0;
-    int32_t TerrorismCharge = 0;
-    int32_t DomesticTerrorismCharge = 0;
-    int32_t Fees = 0;
-    int32_t TotalPremium = 0;
+    // The amounts of the last calculation, cleared at the start of every pass.
+    TQuoteResults Results;
 
 protected:
     void Log(const std::string &step) const;
@@ -237,6 +229,7 @@ protected:
     void Recalculate();
     void EnsureFactors();
     bool AnyLinePremium() const;
+    bool InClassBook(const TVereDivoClass &line) const;
     bool EveryLineHasCode(const std::string &code) const;
 
     // The rating inputs, as the calculation reads them; an input the plan does not offer is
@@ -285,6 +278,8 @@ private:
     TControlInterface *m_controls = nullptr;
     TQuoteWindow *m_window = nullptr;
     TApplicationFormTarget *m_form = nullptr;
+    std::vector<std::unique_ptr<TVereDivoClass>> m_classBook;
+    std::vector<TVereDivoClass *> m_classes; // lines of m_classBook
     // The class file the class book was loaded for (0: none loaded).
     int32_t m_classFile = 0;
 };

@@ -39,7 +39,7 @@ public:
         for (size_t i = 0; i < 7; ++i) {
             m_column[i] = RoundAmount(width * fractions[i]);
         }
-        const int32_t larger = std::max(quote.TotalPremium, quote.StandardPremium);
+        const int32_t larger = std::max(quote.Results.TotalPremium, quote.Results.StandardPremium);
         m_moneyWidth = static_cast<int32_t>(IntText(larger).size()) + 3;
     }
 
@@ -229,7 +229,7 @@ void TWorksheetPrinter::PrintClasses()
     Style(0);
     Advance(1);
     std::vector<TClassRow> rows;
-    for (const TVereDivoClass *line : m_quote.Classes) {
+    for (const TVereDivoClass *line : m_quote.Classes()) {
         for (TClassRow &row : ClassRows(*line)) {
             rows.push_back(std::move(row));
         }
@@ -263,13 +263,13 @@ void TWorksheetPrinter::PrintTotalAndTerms()
 {
     Advance(2);
     Font(14, fsBold);
-    Centred("Your Total Estimated Cost is: " + MoneyText(m_quote.TotalPremium));
+    Centred("Your Total Estimated Cost is: " + MoneyText(m_quote.Results.TotalPremium));
     if (!m_quote.PlanProfile->WKSHT_DOWN) {
         return;
     }
     Advance(1);
     const bool noRow = m_quote.DownPaySchedule == nullptr ||
-        m_quote.DownPaySchedule->Find(m_quote.TotalPremium) == nullptr;
+        m_quote.DownPaySchedule->Find(m_quote.Results.TotalPremium) == nullptr;
     Font(noRow ? 14 : 10, noRow ? fsBold : 0);
     Centred(m_quote.PaymentTermsText());
 }

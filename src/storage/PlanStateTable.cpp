@@ -1,11 +1,11 @@
 #include "storage/PlanStateTable.h"
 
+#include "core/AppInfo.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
 
-#include "dbase/Table.h"
-
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -14,15 +14,20 @@ namespace {
 class RecordOrder
 {
 public:
-    explicit RecordOrder(TCBTable &table)
-        : m_table(table), m_tag(table.Active() ? table.Handle()->SelectedTag() : nullptr)
+    explicit RecordOrder(TCBTable &table) : m_table(table), m_tag(table.SelectedTag())
     {
         m_table.SelectTag(""); // raises ECBDBError for a closed table
     }
     ~RecordOrder()
     {
-        if (m_table.Active()) {
-            m_table.Handle()->SelectTag(m_tag);
+        if (!m_table.Active()) {
+            return;
+        }
+        try {
+            m_table.SelectTag(m_tag);
+        } catch (const std::exception &error) {
+            // Unwinding may be under way: the walk's result stands, the next seek names its tag.
+            AppLogLine("Plan table - tag " + m_tag + " not restored - " + error.what());
         }
     }
     RecordOrder(const RecordOrder &) = delete;
@@ -30,7 +35,7 @@ public:
 
 private:
     TCBTable &m_table;
-    dbase::Tag *m_tag;
+    std::string m_tag;
 };
 
 } // namespace

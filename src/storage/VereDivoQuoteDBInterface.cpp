@@ -84,7 +84,7 @@ bool TVereDivoQuoteDBInterface::SaveQuote(TVereDivoQuote &quote)
                 }
             }
         }
-        store.SaveClasses(id, quote.Classes);
+        store.SaveClasses(id, quote.Classes());
         store.SaveMiscValue(id, mvDownPayment, 0, FixedText(quote.PlanProfile->Down, 2));
         store.SaveMiscValue(id, mvQuoteState, 0, quote.StateCode);
         // A program killed before it counts leaves the numbers in the tables, where the next
@@ -142,7 +142,7 @@ void TVereDivoQuoteDBInterface::LoadQuote(TVereDivoQuote &quote)
 
     if (quote.LoadClassBook()) {
         std::vector<TVereDivoClass *> restored;
-        store.RestoreClasses(id, quote.ClassBook, restored);
+        store.RestoreClasses(id, quote.ClassBook(), restored);
         for (TVereDivoClass *line : restored) {
             quote.AppendClass(*line);
         }

@@ -108,7 +108,7 @@ int CheckMappedFields(TVereDivoQuote &quote, const TFormDocument &document, int3
         }
         SCOPED_TRACE("field " + name + ", data item " + IntText(item));
         std::string expected = quote.GetDataItem(item, 0);
-        if (expected == "DO_NOT_ADD" || (item == 15 && quote.Assessment == 0)) {
+        if (expected == "DO_NOT_ADD" || (item == 15 && quote.Results.Assessment == 0)) {
             expected.clear();
         }
         if (field->Kind == fkText) {
@@ -153,13 +153,13 @@ TEST_P(MappedFields, ApplicationPoolAndFinanceAgreementHoldTheirDataItems)
               10);
 
     auto agreement = quote.RateBook().GetFinanceAgreement(quote.PlanProfile->FinanceID);
-    const TFinanceFigures figures = ComputeFinanceFigures(*agreement, quote.TotalPremium);
+    const TFinanceFigures figures = ComputeFinanceFigures(*agreement, quote.Results.TotalPremium);
     TFormDocument finance;
     finance.SetFormsPath(BuiltProgramFolder() + "ACORD/");
     finance.Load(agreement->App_Name);
     FillFinanceForm(quote, *agreement, figures, finance);
     EXPECT_GT(CheckMappedFields(quote, finance, 2, agreement->ExportID, {}), 5);
-    EXPECT_EQ(ValueOf(finance, "TotalPremiums"), FixedText(quote.TotalPremium, 2));
+    EXPECT_EQ(ValueOf(finance, "TotalPremiums"), FixedText(quote.Results.TotalPremium, 2));
     EXPECT_EQ(ValueOf(finance, "Detail4"), FixedText(figures.TotalOfPayments, 2));
 }
 
@@ -187,7 +187,7 @@ TEST(ClassFields, LayoutBFillsTheQuotesRowsAndClearsTheRest)
     }
     FillApplicationForm(r.Quote(), 1, form, 2026);
     for (int row = 1; row <= 3; ++row) {
-        const TVereDivoClass &line = *r.Quote().Classes[static_cast<size_t>(row - 1)];
+        const TVereDivoClass &line = *r.Quote().Classes()[static_cast<size_t>(row - 1)];
         SCOPED_TRACE("row " + IntText(row));
         EXPECT_EQ(ValueOf(form, Cell("C", 9, row, 1)), "1");
         EXPECT_EQ(ValueOf(form, Cell("C", 9, row, 2)), line.Code);
@@ -217,7 +217,7 @@ TEST(ClassFields, LayoutAWithTwelveClassesFillsEightRows)
     TFormDocument form;
     r.Fill(1, form);
     for (int row = 1; row <= 8; ++row) {
-        const TVereDivoClass &line = *r.Quote().Classes[static_cast<size_t>(row - 1)];
+        const TVereDivoClass &line = *r.Quote().Classes()[static_cast<size_t>(row - 1)];
         SCOPED_TRACE("row " + IntText(row));
         EXPECT_EQ(ValueOf(form, Cell("C", 10, row, 1)), "NJ");
         EXPECT_EQ(ValueOf(form, Cell("C", 10, row, 3)), line.Code);
@@ -241,7 +241,7 @@ TEST(ClassFields, LayoutAWithThreeClassesClearsRowsFourToEight)
         SetValue(*form.FindField(Cell("C", 10, row, 3)), "9999");
     }
     FillApplicationForm(r.Quote(), 1, form, 2026);
-    EXPECT_EQ(ValueOf(form, Cell("C", 10, 3, 3)), r.Quote().Classes[2]->Code);
+    EXPECT_EQ(ValueOf(form, Cell("C", 10, 3, 3)), r.Quote().Classes()[2]->Code);
     for (int row = 4; row <= 8; ++row) {
         EXPECT_EQ(ValueOf(form, Cell("C", 10, row, 3)), "") << "row " << row;
         EXPECT_EQ(ValueOf(form, Cell("C", 10, row, 1)), "") << "row " << row;
@@ -254,7 +254,7 @@ TEST(ClassFields, MassachusettsPoolTakesFourRows)
     TFormDocument form;
     r.Fill(2, form);
     for (int row = 1; row <= 4; ++row) {
-        const TVereDivoClass &line = *r.Quote().Classes[static_cast<size_t>(row - 1)];
+        const TVereDivoClass &line = *r.Quote().Classes()[static_cast<size_t>(row - 1)];
         EXPECT_EQ(ValueOf(form, Cell("C", 6, row, 1)), line.Description);
         EXPECT_EQ(ValueOf(form, Cell("C", 6, row, 3)), line.Code);
         EXPECT_EQ(ValueOf(form, Cell("C", 6, row, 4)), FixedText(line.Rate, 2));
@@ -277,7 +277,7 @@ TEST(ClassFields, NewJerseyPoolLeavesTheExceptionClassRowsAlone)
     FillApplicationForm(quote, 2, form, 2026);
     int kept = 0;
     for (int row = 1; row <= 7; ++row) {
-        const TVereDivoClass *line = quote.Classes[static_cast<size_t>(row - 1)];
+        const TVereDivoClass *line = quote.Classes()[static_cast<size_t>(row - 1)];
         const bool exception =
             line == quote.ClericalClass || line == quote.SalesClass || line == quote.DriversClass;
         SCOPED_TRACE("row " + IntText(row) + " " + line->Code);
@@ -298,7 +298,7 @@ TEST(ClassFields, WithoutAFormTheyAreNameCommaValueLines)
     std::vector<std::string> list;
     r.Quote().AddClassFields(list, 1, 1);
     ASSERT_EQ(list.size(), 90u) << "ten rows of nine columns";
-    EXPECT_EQ(list[1], "C2," + r.Quote().Classes[0]->Code);
+    EXPECT_EQ(list[1], "C2," + r.Quote().Classes()[0]->Code);
     EXPECT_EQ(list[2], "C3, ");
     EXPECT_EQ(list[89], "C90,");
     list.clear();
@@ -417,7 +417,7 @@ TEST(FinanceAgreement, TheFormShowsTheFiguresAndHidesTheRateWhenAsked)
 {
     Agreement g;
     TVereDivoQuote &quote = g.r.Quote();
-    const TFinanceFigures f = ComputeFinanceFigures(*g.a, quote.TotalPremium);
+    const TFinanceFigures f = ComputeFinanceFigures(*g.a, quote.Results.TotalPremium);
     TFormDocument form;
     form.SetFormsPath(BuiltProgramFolder() + "ACORD/");
     form.Load(g.a->App_Name);
@@ -428,7 +428,7 @@ TEST(FinanceAgreement, TheFormShowsTheFiguresAndHidesTheRateWhenAsked)
     EXPECT_EQ(ValueOf(form, "Detail3"), FixedText(f.Rate, 2));
     EXPECT_EQ(ValueOf(form, "Detail6"), "9");
     EXPECT_EQ(ValueOf(form, "Detail7"), FixedText(f.Installment, 2));
-    EXPECT_EQ(ValueOf(form, "Policy7"), "$" + FixedText(quote.TotalPremium, 2));
+    EXPECT_EQ(ValueOf(form, "Policy7"), "$" + FixedText(quote.Results.TotalPremium, 2));
     g.a->Show_Prcnt = false;
     FillFinanceForm(quote, *g.a, f, form);
     EXPECT_EQ(ValueOf(form, "Detail3"), "N/A");

@@ -95,7 +95,7 @@ TEST_F(QuoteMailTest, TheMailProgramReceivesSubjectBodyAndTheWorksheet)
     EXPECT_EQ(arguments[1], "--subject");
     EXPECT_EQ(arguments[2], "Estimated Workers Compensation Quotation");
     EXPECT_EQ(arguments[3], "--body");
-    const std::string total = MoneyText(quote->Quote().TotalPremium) + ".00";
+    const std::string total = MoneyText(quote->Quote().Results.TotalPremium) + ".00";
     EXPECT_EQ(arguments[4],
               "To: Ann\r\nYour quote for Workers Compensation Insurance is attached to this "
               "email.  The total estimated premium is " +

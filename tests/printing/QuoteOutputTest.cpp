@@ -80,7 +80,7 @@ void ExpectEveryLine(const std::string &text, TVereDivoQuote &quote)
         const std::string line = LineWith(text, factor.Label);
         EXPECT_NE(line.find(factor.Value), std::string::npos) << factor.Label << "\n" << text;
     }
-    for (const TVereDivoClass *line : quote.Classes) {
+    for (const TVereDivoClass *line : quote.Classes()) {
         const std::string row = LineWith(text, line->Code + " - ");
         const std::string payroll =
             line->GetPayroll() == 0 ? "$ If Any" : MoneyText(line->GetPayroll());
@@ -95,7 +95,7 @@ void ExpectEveryLine(const std::string &text, TVereDivoQuote &quote)
         EXPECT_NE(row.find(GroupedText(summary.Amount)), std::string::npos)
             << summary.Label << ": " << row;
     }
-    EXPECT_NE(text.find("Your Total Estimated Cost is: " + MoneyText(quote.TotalPremium)),
+    EXPECT_NE(text.find("Your Total Estimated Cost is: " + MoneyText(quote.Results.TotalPremium)),
               std::string::npos);
 }
 
@@ -160,7 +160,7 @@ TEST(QuoteOutput, APrintedWorksheetEndsWithTheClosingTextAndBreaksLongPages)
     ScratchFolder folder;
     const auto h = MAQuote();
     int added = 0;
-    for (const auto &line : h->Quote().ClassBook) {
+    for (const auto &line : h->Quote().ClassBook()) {
         if (!h->Quote().HasClass(*line) && added < 55) {
             line->SetPayroll(10000 + 1000 * added++);
             h->Quote().AppendClass(*line);

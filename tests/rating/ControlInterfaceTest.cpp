@@ -1,9 +1,15 @@
 #include "rating/ControlInterface.h"
 #include "RatingFixtures.h"
+#include "core/AppInfo.h"
+#include "core/Text.h"
 #include "db/CBDatabase.h"
 #include "rating/ControlAmounts.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
 
 namespace {
 
@@ -198,4 +204,67 @@ TEST_F(ControlInterfaceTest, CopyInputSetDuplicatesControlsAndEntries)
     controls.Build(*inputs, *entries, false, 1, 1, 13);
     EXPECT_EQ(controls.Controls().size(), 8u);
     EXPECT_EQ(controls.FindControl("lstPartTwo")->Entries().size(), 3u);
+}
+
+TEST_F(ControlInterfaceTest, HandlersThatChangeEachOtherDoNotLoopAndAllSeeTheFinalValue)
+{
+    ScopedEnv state("XDG_STATE_HOME", data.ProgramFolder() + "state");
+    TAppInfo info;
+    info.StartLog();
+    controls.Build(*inputs, *entries, false, 1, 1, 13);
+    TRatingControl &mod = *controls.FindControl("txtExpMod");
+    TRatingControl &fees = *controls.FindControl("TXTFEES");
+
+    // The window's handler first, then one that tidies the text it was given.
+    std::vector<std::string> shown;
+    mod.OnChange([&](TRatingControl &c) { shown.push_back(c.Text()); });
+    mod.OnChange([](TRatingControl &c) { c.SetText(Trim(c.Text())); });
+    mod.SetText(" 0.95 ");
+    EXPECT_EQ(shown, (std::vector<std::string> {" 0.95 ", "0.95"}));
+    EXPECT_EQ(mod.Text(), "0.95");
+
+    // Two inputs that keep changing each other: bounded, and the log says so.
+    int rounds = 0;
+    mod.OnChange([&](TRatingControl &c) {
+        ++rounds;
+        fees.SetText(c.Text() + "1");
+    });
+    fees.OnChange([&](TRatingControl &c) { mod.SetText(c.Text() + "2"); });
+    mod.SetText("1");
+    EXPECT_LE(rounds, 4);
+    EXPECT_TRUE(std::any_of(info.LoggedLines().begin(), info.LoggedLines().end(),
+                            [](const std::string &line) {
+                                return line.starts_with("ControlInterface - Notify - txtExpMod");
+                            }));
+    const int before = rounds;
+    mod.SetText("after"); // the guard is down again
+    EXPECT_GT(rounds, before);
+    EXPECT_EQ(shown[shown.size() - 2], "after");
+}
+
+TEST_F(ControlInterfaceTest, AHandlerMayRemoveItsOwnControl)
+{
+    controls.Build(*inputs, *entries, false, 1, 1, 13);
+    TRatingControl &fees = *controls.FindControl("TXTFEES");
+    int later = 0;
+    int removed = 0;
+    controls.OnRemove([&](TRatingControl &) { ++removed; });
+    fees.OnExit([&](TRatingControl &c) { controls.RemoveControl(c.Name()); });
+    fees.OnExit([&](TRatingControl &) { ++later; }); // its control is gone: not called
+    fees.NotifyExit();
+    EXPECT_EQ(removed, 1);
+    EXPECT_EQ(later, 0);
+    EXPECT_EQ(controls.FindControl("TXTFEES"), nullptr);
+
+    // A handler that throws leaves the control able to notify again.
+    TRatingControl &mod = *controls.FindControl("txtExpMod");
+    int calls = 0;
+    mod.OnChange([&](TRatingControl &) {
+        if (++calls == 1) {
+            throw std::runtime_error("handler failed");
+        }
+    });
+    EXPECT_THROW(mod.SetText("2"), std::runtime_error);
+    mod.SetText("3");
+    EXPECT_EQ(calls, 2);
 }

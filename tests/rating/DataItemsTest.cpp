@@ -1,6 +1,7 @@
 // The quote's numbered data items and the name=value export over the export table.
 
 #include "QuoteHarness.h"
+#include "core/NameValues.h"
 #include "core/Text.h"
 
 #include <gtest/gtest.h>
@@ -154,7 +155,7 @@ TEST(DataItems, SpecialClassesAndClassLinesByNumber)
     EXPECT_EQ(r.Item(80), ""); // no drivers on the quote
 
     // Lines in the quote's order: by display name.
-    const auto &lines = r.h.Quote().Classes;
+    const auto &lines = r.h.Quote().Classes();
     ASSERT_EQ(lines.size(), 4U);
     EXPECT_EQ(r.Item(135, 1), lines[0]->Code);
     EXPECT_EQ(r.Item(137, 4), IntText(lines[3]->GetPayroll()));
@@ -208,7 +209,7 @@ TEST(ExportList, OneClassLine)
     RatedQuote r;
     std::vector<std::string> list;
     r.h.Quote().GetExportList(101, 2, list);
-    const TVereDivoClass &line = *r.h.Quote().Classes[1];
+    const TVereDivoClass &line = *r.h.Quote().Classes()[1];
     const std::vector<std::string> expected = {
         "WC_CLASS_CODE=" + line.Code,
         "WC_CLASS_IF_ANY=N",

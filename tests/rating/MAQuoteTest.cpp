@@ -31,27 +31,27 @@ TEST(MAQuote, VoluntaryPolicyWithModCreditArapAndDiscount)
     ASSERT_TRUE(h.Rate());
     const TMAVereDivoQuote &q = MA(h);
 
-    EXPECT_EQ(q.TotalManualPremium, 17907); // 13,625 + 4,140 + 54 + 88
-    EXPECT_EQ(q.PartTwoPremium, 179); // 17,907 x 1 % = 179.07, above the 50 minimum
-    EXPECT_EQ(q.UnmodifiedPremium, 18086);
-    EXPECT_EQ(q.MeritAdjustment, 0);
-    EXPECT_EQ(q.ExperienceModAdjustment, -1447); // 18,086 x 0.92 = 16,639.12 -> 16,639
-    EXPECT_EQ(q.ModifiedPremium, 16639);
-    EXPECT_EQ(q.BalanceToMin, 0); // minimum 673 (5645) is far below
-    EXPECT_EQ(q.MinimumPremium, 673);
-    EXPECT_EQ(q.LossConstant, 0);
+    EXPECT_EQ(q.Results.TotalManualPremium, 17907); // 13,625 + 4,140 + 54 + 88
+    EXPECT_EQ(q.Results.PartTwoPremium, 179); // 17,907 x 1 % = 179.07, above the 50 minimum
+    EXPECT_EQ(q.Results.UnmodifiedPremium, 18086);
+    EXPECT_EQ(q.Results.MeritAdjustment, 0);
+    EXPECT_EQ(q.Results.ExperienceModAdjustment, -1447); // 18,086 x 0.92 = 16,639.12 -> 16,639
+    EXPECT_EQ(q.Results.ModifiedPremium, 16639);
+    EXPECT_EQ(q.Results.BalanceToMin, 0); // minimum 673 (5645) is far below
+    EXPECT_EQ(q.Results.MinimumPremium, 673);
+    EXPECT_EQ(q.Results.LossConstant, 0);
     EXPECT_EQ(h.Input("txtConstCredit").Number(), -9);
-    EXPECT_EQ(q.ConstructionCredit, -1498); // 16,639 x -9 % = -1,497.51
-    EXPECT_EQ(q.StandardPremium, 15141);
-    EXPECT_EQ(q.MedicalDeductible, 0);
-    EXPECT_EQ(q.ArapAdjustment, 757); // 15,141 x 1.05 = 15,898.05 -> 15,898
-    EXPECT_EQ(q.LossManagementAdjustment, 0);
-    EXPECT_EQ(q.PremiumDiscount, -468); // (15,141 - 10,000) x -9.1 % = -467.831
-    EXPECT_EQ(q.ExpenseConstant, 264);
-    EXPECT_EQ(q.NetPremium, 15694); // 15,141 + 757 + 264 - 468
-    EXPECT_EQ(q.Assessment, 630); // 3.83 % x (17,907 - 1,447) = 630.418
-    EXPECT_EQ(q.TerrorismCharge, 141); // 4,700 hundreds of payroll x 3 cents
-    EXPECT_EQ(q.TotalPremium, 16465);
+    EXPECT_EQ(q.Results.ConstructionCredit, -1498); // 16,639 x -9 % = -1,497.51
+    EXPECT_EQ(q.Results.StandardPremium, 15141);
+    EXPECT_EQ(q.Results.MedicalDeductible, 0);
+    EXPECT_EQ(q.Results.ArapAdjustment, 757); // 15,141 x 1.05 = 15,898.05 -> 15,898
+    EXPECT_EQ(q.Results.LossManagementAdjustment, 0);
+    EXPECT_EQ(q.Results.PremiumDiscount, -468); // (15,141 - 10,000) x -9.1 % = -467.831
+    EXPECT_EQ(q.Results.ExpenseConstant, 264);
+    EXPECT_EQ(q.Results.NetPremium, 15694); // 15,141 + 757 + 264 - 468
+    EXPECT_EQ(q.Results.Assessment, 630); // 3.83 % x (17,907 - 1,447) = 630.418
+    EXPECT_EQ(q.Results.TerrorismCharge, 141); // 4,700 hundreds of payroll x 3 cents
+    EXPECT_EQ(q.Results.TotalPremium, 16465);
     // Published practice charges the DIA assessment on the modified premium including the
     // limits charge (16,639 x 3.83 % = 637, total 16,472); the plan's basis leaves it out.
 
@@ -82,21 +82,21 @@ TEST(MAQuote, PoolPolicyWithMeritAndMedicalDeductible)
     ASSERT_TRUE(h.Rate());
     const TMAVereDivoQuote &q = MA(h);
 
-    EXPECT_EQ(q.TotalManualPremium, 3965);
-    EXPECT_EQ(q.PartTwoPremium, 0); // standard limits
-    EXPECT_EQ(q.UnmodifiedPremium, 3965);
-    EXPECT_EQ(q.MeritAdjustment, -198); // 3,965 x -5 % = -198.25
-    EXPECT_EQ(q.ExperienceModAdjustment, 0);
-    EXPECT_EQ(q.ModifiedPremium, 3767);
-    EXPECT_EQ(q.BalanceToMin, 0); // minimum 530 (7380)
-    EXPECT_EQ(q.StandardPremium, 3767);
-    EXPECT_EQ(q.MedicalDeductible, -109); // 3,767 x -2.9 % = -109.243
-    EXPECT_EQ(q.ArapAdjustment, 0); // 1.00
-    EXPECT_EQ(q.PremiumDiscount, 0); // inside the first 10,000
-    EXPECT_EQ(q.NetPremium, 3922); // 3,767 + 264 - 109
-    EXPECT_EQ(q.Assessment, 144); // 3.83 % x (3,965 - 198) = 144.276
-    EXPECT_EQ(q.TerrorismCharge, 50); // 1,650 x 3 cents = 49.50 -> 50
-    EXPECT_EQ(q.TotalPremium, 4116); // the published example's total
+    EXPECT_EQ(q.Results.TotalManualPremium, 3965);
+    EXPECT_EQ(q.Results.PartTwoPremium, 0); // standard limits
+    EXPECT_EQ(q.Results.UnmodifiedPremium, 3965);
+    EXPECT_EQ(q.Results.MeritAdjustment, -198); // 3,965 x -5 % = -198.25
+    EXPECT_EQ(q.Results.ExperienceModAdjustment, 0);
+    EXPECT_EQ(q.Results.ModifiedPremium, 3767);
+    EXPECT_EQ(q.Results.BalanceToMin, 0); // minimum 530 (7380)
+    EXPECT_EQ(q.Results.StandardPremium, 3767);
+    EXPECT_EQ(q.Results.MedicalDeductible, -109); // 3,767 x -2.9 % = -109.243
+    EXPECT_EQ(q.Results.ArapAdjustment, 0); // 1.00
+    EXPECT_EQ(q.Results.PremiumDiscount, 0); // inside the first 10,000
+    EXPECT_EQ(q.Results.NetPremium, 3922); // 3,767 + 264 - 109
+    EXPECT_EQ(q.Results.Assessment, 144); // 3.83 % x (3,965 - 198) = 144.276
+    EXPECT_EQ(q.Results.TerrorismCharge, 50); // 1,650 x 3 cents = 49.50 -> 50
+    EXPECT_EQ(q.Results.TotalPremium, 4116); // the published example's total
     EXPECT_EQ(h.Summary(),
               "Total Manual Premium: 3965\n"
               "Unmodified Premium: 3965\n"
@@ -119,19 +119,19 @@ TEST(MAQuote, SmallPolicyBalancedToTheMinimumWithItsLimitsCharge)
     ASSERT_TRUE(h.Rate());
     const TMAVereDivoQuote &q = MA(h);
 
-    EXPECT_EQ(q.TotalManualPremium, 103);
-    EXPECT_EQ(q.UnmodifiedPremium, 153); // 103 + the 50 minimum limits charge
-    EXPECT_EQ(q.ModifiedPremium, 153);
+    EXPECT_EQ(q.Results.TotalManualPremium, 103);
+    EXPECT_EQ(q.Results.UnmodifiedPremium, 153); // 103 + the 50 minimum limits charge
+    EXPECT_EQ(q.Results.ModifiedPremium, 153);
     // 418 (the class minimum) - (153 - 50) - 264 expense constant = 51
-    EXPECT_EQ(q.BalanceToMin, 51);
-    EXPECT_EQ(q.MinimumPremium, 418);
-    EXPECT_EQ(q.PartTwoPremium, 0); // replaced by the balance of the limits charge
-    EXPECT_EQ(q.PartTwoBalanceToMin, 50); // 418 x 1 % = 4, below the 50 minimum
-    EXPECT_EQ(q.StandardPremium, 204); // 418 + 50 - 264
-    EXPECT_EQ(q.NetPremium, 204);
-    EXPECT_EQ(q.Assessment, 4); // 3.83 % x 103 = 3.94
-    EXPECT_EQ(q.TerrorismCharge, 2); // 50 x 3 cents = 1.50 -> 2
-    EXPECT_EQ(q.TotalPremium, 474); // 204 + 264 + 4 + 2
+    EXPECT_EQ(q.Results.BalanceToMin, 51);
+    EXPECT_EQ(q.Results.MinimumPremium, 418);
+    EXPECT_EQ(q.Results.PartTwoPremium, 0); // replaced by the balance of the limits charge
+    EXPECT_EQ(q.Results.PartTwoBalanceToMin, 50); // 418 x 1 % = 4, below the 50 minimum
+    EXPECT_EQ(q.Results.StandardPremium, 204); // 418 + 50 - 264
+    EXPECT_EQ(q.Results.NetPremium, 204);
+    EXPECT_EQ(q.Results.Assessment, 4); // 3.83 % x 103 = 3.94
+    EXPECT_EQ(q.Results.TerrorismCharge, 2); // 50 x 3 cents = 1.50 -> 2
+    EXPECT_EQ(q.Results.TotalPremium, 474); // 204 + 264 + 4 + 2
     EXPECT_EQ(h.Summary(),
               "Total Manual Premium: 103\n"
               "Premium for Inc. Part Two Limits: 0\n"
@@ -156,12 +156,12 @@ TEST(MAQuote, DeviatedPlanTakesItsAssessmentFromStateRates)
     ASSERT_TRUE(h.Rate());
     const TMAVereDivoQuote &q = MA(h);
 
-    EXPECT_EQ(q.TotalManualPremium, 2340); // the second pass, at the plan's rates
-    EXPECT_EQ(q.StandardPremium, 2340);
-    EXPECT_EQ(q.NetPremium, 2604); // 2,340 + 264
-    EXPECT_EQ(q.Assessment, 101); // 3.83 % of the state-rate premium 2,645 = 101.30
-    EXPECT_EQ(q.TerrorismCharge, 45); // 1,500 x 3 cents
-    EXPECT_EQ(q.TotalPremium, 2750);
+    EXPECT_EQ(q.Results.TotalManualPremium, 2340); // the second pass, at the plan's rates
+    EXPECT_EQ(q.Results.StandardPremium, 2340);
+    EXPECT_EQ(q.Results.NetPremium, 2604); // 2,340 + 264
+    EXPECT_EQ(q.Results.Assessment, 101); // 3.83 % of the state-rate premium 2,645 = 101.30
+    EXPECT_EQ(q.Results.TerrorismCharge, 45); // 1,500 x 3 cents
+    EXPECT_EQ(q.Results.TotalPremium, 2750);
 }
 
 TEST(MAQuote, MeritAndExperienceModExcludeEachOther)
@@ -172,14 +172,14 @@ TEST(MAQuote, MeritAndExperienceModExcludeEachOther)
     h.Pick("lstMerit", "-5");
     EXPECT_EQ(h.Input("txtExpMod").Text(), "1.00");
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(h.Quote().ExperienceModAdjustment, 0);
-    EXPECT_EQ(h.Quote().MeritAdjustment, -117); // 2,340 x -5 %
+    EXPECT_EQ(h.Quote().Results.ExperienceModAdjustment, 0);
+    EXPECT_EQ(h.Quote().Results.MeritAdjustment, -117); // 2,340 x -5 %
 
     h.Enter("txtExpMod", "0.90");
     EXPECT_EQ(h.Input("lstMerit").Text(), "0");
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(h.Quote().MeritAdjustment, 0);
-    EXPECT_EQ(h.Quote().ExperienceModAdjustment, -234);
+    EXPECT_EQ(h.Quote().Results.MeritAdjustment, 0);
+    EXPECT_EQ(h.Quote().Results.ExperienceModAdjustment, -234);
 }
 
 TEST(MAQuote, CreditsTurnNegativeAndLossManagementIsAPercentage)
@@ -190,8 +190,8 @@ TEST(MAQuote, CreditsTurnNegativeAndLossManagementIsAPercentage)
     EXPECT_EQ(h.Input("txtLossMgmt").Number(), -10);
     ASSERT_TRUE(h.Rate());
     const TMAVereDivoQuote &q = MA(h);
-    EXPECT_EQ(q.LossManagementAdjustment, -260);
-    EXPECT_EQ(q.NetPremium, 2604); // 2,600 - 260 + 264
+    EXPECT_EQ(q.Results.LossManagementAdjustment, -260);
+    EXPECT_EQ(q.Results.NetPremium, 2604); // 2,600 - 260 + 264
     EXPECT_EQ(q.GetExportValue(40), "-260");
     EXPECT_NE(h.Summary().find("Loss Management: -260\n"), std::string::npos);
 }
@@ -200,18 +200,18 @@ TEST(MAQuote, LossConstantFillsUpToItsCutOff)
 {
     QuoteHarness h("MA");
     h.Add("2003", 50000); // 1,025
-    for (TVereDivoClass *line : h.Quote().Classes) {
+    for (TVereDivoClass *line : h.Quote().Classes()) {
         line->LossConstant = 100;
     }
     h.Quote().Factors->LOSS_C_CUT = 1100;
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(h.Quote().LossConstant, 75); // 1,025 + 100 passes 1,100: only 75 is added
-    EXPECT_EQ(h.Quote().StandardPremium, 1100);
+    EXPECT_EQ(h.Quote().Results.LossConstant, 75); // 1,025 + 100 passes 1,100: only 75 is added
+    EXPECT_EQ(h.Quote().Results.StandardPremium, 1100);
 
     h.Quote().Factors->LOSS_C_CUT = 5000;
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(h.Quote().LossConstant, 100);
-    EXPECT_EQ(h.Quote().StandardPremium, 1125);
+    EXPECT_EQ(h.Quote().Results.LossConstant, 100);
+    EXPECT_EQ(h.Quote().Results.StandardPremium, 1125);
 }
 
 TEST(MAQuote, FeesAreAddedOnceAndPrinted)
@@ -220,10 +220,10 @@ TEST(MAQuote, FeesAreAddedOnceAndPrinted)
     h.Add("5183", 100000);
     h.Enter("txtFees", "25");
     ASSERT_TRUE(h.Rate());
-    const int32_t total = h.Quote().TotalPremium;
+    const int32_t total = h.Quote().Results.TotalPremium;
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(h.Quote().TotalPremium, total);
-    EXPECT_EQ(h.Quote().Fees, 25);
+    EXPECT_EQ(h.Quote().Results.TotalPremium, total);
+    EXPECT_EQ(h.Quote().Results.Fees, 25);
     EXPECT_EQ(total, 2600 + 264 + 100 + 30 + 25); // DIA 99.58 -> 100, terrorism 30
     EXPECT_NE(h.Summary().find("Fees: 25\nTotal Estimated Annual Premium:"), std::string::npos);
 }

@@ -31,25 +31,25 @@ TEST(NJQuote, VoluntaryPolicyWithModConstructionCreditAndManagedCare)
     ASSERT_TRUE(h.Rate());
     const TNJVereDivoQuote &q = NJ(h);
 
-    EXPECT_EQ(q.TotalManualPremium, 25932);
-    EXPECT_EQ(q.PartTwoPremium, 259); // 259.32
-    EXPECT_EQ(q.UnmodifiedPremium, 26191);
-    EXPECT_EQ(q.ExperienceModAdjustment, 2095); // 26,191 x 1.08 = 28,286.28 -> 28,286
-    EXPECT_EQ(q.ModifiedPremium, 28286);
-    EXPECT_EQ(q.ConstructionCredit, -3394); // 28,286 x -12 % = -3,394.32
-    EXPECT_EQ(q.ManagedCareBasis, 28286);
-    EXPECT_EQ(q.ManagedCareCredit, -1414); // 28,286 x 0.95 = 26,871.70 -> 26,872
-    EXPECT_EQ(q.BalanceToMin, 0);
-    EXPECT_EQ(q.StandardPremium, 23478);
-    EXPECT_EQ(q.PpapAdjustment, 0);
-    EXPECT_EQ(q.PremiumDiscount, -1226); // 13,478 x -9.1 % = -1,226.498
-    EXPECT_EQ(q.ExpenseConstant, 160);
-    EXPECT_EQ(q.NetPremium, 22412);
-    EXPECT_EQ(q.TerrorismCharge, 75); // 2,500 hundreds x 3 cents
-    EXPECT_EQ(q.DomesticTerrorismCharge, 25); // x 1 cent
-    EXPECT_EQ(q.UninsuredEmployersFund, 23); // 23,478 x 0.1 % = 23.478
-    EXPECT_EQ(q.Assessment, 1061); // 3.75 % x 28,286 = 1,060.725
-    EXPECT_EQ(q.TotalPremium, 23596);
+    EXPECT_EQ(q.Results.TotalManualPremium, 25932);
+    EXPECT_EQ(q.Results.PartTwoPremium, 259); // 259.32
+    EXPECT_EQ(q.Results.UnmodifiedPremium, 26191);
+    EXPECT_EQ(q.Results.ExperienceModAdjustment, 2095); // 26,191 x 1.08 = 28,286.28 -> 28,286
+    EXPECT_EQ(q.Results.ModifiedPremium, 28286);
+    EXPECT_EQ(q.Results.ConstructionCredit, -3394); // 28,286 x -12 % = -3,394.32
+    EXPECT_EQ(q.Results.ManagedCareBasis, 28286);
+    EXPECT_EQ(q.Results.ManagedCareCredit, -1414); // 28,286 x 0.95 = 26,871.70 -> 26,872
+    EXPECT_EQ(q.Results.BalanceToMin, 0);
+    EXPECT_EQ(q.Results.StandardPremium, 23478);
+    EXPECT_EQ(q.Results.PpapAdjustment, 0);
+    EXPECT_EQ(q.Results.PremiumDiscount, -1226); // 13,478 x -9.1 % = -1,226.498
+    EXPECT_EQ(q.Results.ExpenseConstant, 160);
+    EXPECT_EQ(q.Results.NetPremium, 22412);
+    EXPECT_EQ(q.Results.TerrorismCharge, 75); // 2,500 hundreds x 3 cents
+    EXPECT_EQ(q.Results.DomesticTerrorismCharge, 25); // x 1 cent
+    EXPECT_EQ(q.Results.UninsuredEmployersFund, 23); // 23,478 x 0.1 % = 23.478
+    EXPECT_EQ(q.Results.Assessment, 1061); // 3.75 % x 28,286 = 1,060.725
+    EXPECT_EQ(q.Results.TotalPremium, 23596);
     // Published practice takes managed care after the construction credit (24,892 x -5 %) and
     // the UEF from the modified premium (total 23,754); the plan's sequence does neither.
 
@@ -83,18 +83,18 @@ TEST(NJQuote, SmallPlanPolicyBalancedToTheMinimumWithPpap)
     ASSERT_TRUE(h.Rate());
     const TNJVereDivoQuote &q = NJ(h);
 
-    EXPECT_EQ(q.TotalManualPremium, 36);
-    EXPECT_EQ(q.ModifiedPremium, 36);
-    EXPECT_EQ(q.BalanceToMin, 14); // 210 minimum - 36 - 160 expense constant
-    EXPECT_EQ(q.MinimumPremium, 210);
-    EXPECT_EQ(q.StandardPremium, 50); // 210 - 160
-    EXPECT_EQ(q.PpapAdjustment, 5); // 50 x 1.10 = 55
-    EXPECT_EQ(q.NetPremium, 215); // 50 + 160 + 5
-    EXPECT_EQ(q.TerrorismCharge, 6);
-    EXPECT_EQ(q.DomesticTerrorismCharge, 2);
-    EXPECT_EQ(q.UninsuredEmployersFund, 0); // 50 x 0.1 % = 0.05
-    EXPECT_EQ(q.Assessment, 1); // 36 x 3.75 % = 1.35
-    EXPECT_EQ(q.TotalPremium, 224);
+    EXPECT_EQ(q.Results.TotalManualPremium, 36);
+    EXPECT_EQ(q.Results.ModifiedPremium, 36);
+    EXPECT_EQ(q.Results.BalanceToMin, 14); // 210 minimum - 36 - 160 expense constant
+    EXPECT_EQ(q.Results.MinimumPremium, 210);
+    EXPECT_EQ(q.Results.StandardPremium, 50); // 210 - 160
+    EXPECT_EQ(q.Results.PpapAdjustment, 5); // 50 x 1.10 = 55
+    EXPECT_EQ(q.Results.NetPremium, 215); // 50 + 160 + 5
+    EXPECT_EQ(q.Results.TerrorismCharge, 6);
+    EXPECT_EQ(q.Results.DomesticTerrorismCharge, 2);
+    EXPECT_EQ(q.Results.UninsuredEmployersFund, 0); // 50 x 0.1 % = 0.05
+    EXPECT_EQ(q.Results.Assessment, 1); // 36 x 3.75 % = 1.35
+    EXPECT_EQ(q.Results.TotalPremium, 224);
     // Published practice raises the premium after PPAP to the minimum (210) and ends at 219.
     EXPECT_EQ(h.Summary(),
               "Total Manual Premium: 36\n"
@@ -119,18 +119,18 @@ TEST(NJQuote, PerCapitaDomesticQuoteUsesItsOwnLimitsChargeAndExpenseConstant)
     ASSERT_TRUE(h.Rate());
     const TNJVereDivoQuote &q = NJ(h);
 
-    EXPECT_EQ(q.TotalManualPremium, 276);
-    EXPECT_EQ(q.PartTwoPremium, 15); // misc factor 2, not 1 % of 276
-    EXPECT_EQ(q.ExpenseConstant, 50); // misc factor 3, not the plan's 160
-    EXPECT_EQ(q.StandardPremium, 291);
-    EXPECT_EQ(q.NetPremium, 341);
-    EXPECT_EQ(q.TerrorismCharge, 0); // per-capita payroll carries no terrorism charge
-    EXPECT_EQ(q.Assessment, 11); // 291 x 3.75 % = 10.91
-    EXPECT_EQ(q.TotalPremium, 352);
+    EXPECT_EQ(q.Results.TotalManualPremium, 276);
+    EXPECT_EQ(q.Results.PartTwoPremium, 15); // misc factor 2, not 1 % of 276
+    EXPECT_EQ(q.Results.ExpenseConstant, 50); // misc factor 3, not the plan's 160
+    EXPECT_EQ(q.Results.StandardPremium, 291);
+    EXPECT_EQ(q.Results.NetPremium, 341);
+    EXPECT_EQ(q.Results.TerrorismCharge, 0); // per-capita payroll carries no terrorism charge
+    EXPECT_EQ(q.Results.Assessment, 11); // 291 x 3.75 % = 10.91
+    EXPECT_EQ(q.Results.TotalPremium, 352);
 
     h.Pick("lstPartTwo", "100/500/100"); // the standard limits price nothing
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(q.PartTwoPremium, 0);
+    EXPECT_EQ(q.Results.PartTwoPremium, 0);
 }
 
 TEST(NJQuote, PpapFactorOfOneStillPrintsItsLineAndOutOfRangeIsReset)
@@ -138,7 +138,7 @@ TEST(NJQuote, PpapFactorOfOneStillPrintsItsLineAndOutOfRangeIsReset)
     QuoteHarness h("NJ");
     h.Add("5645", 100000);
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(NJ(h).PpapAdjustment, 0);
+    EXPECT_EQ(NJ(h).Results.PpapAdjustment, 0);
     EXPECT_NE(h.Summary().find("PPAP Adjustment: 0\n"), std::string::npos);
 
     h.Enter("txtPPAPFactor", "1.31");
@@ -147,7 +147,7 @@ TEST(NJQuote, PpapFactorOfOneStillPrintsItsLineAndOutOfRangeIsReset)
               "adjustment)");
     EXPECT_EQ(h.Input("txtPPAPFactor").Number(), 1);
     h.Enter("txtPPAPFactor", "1.30");
-    EXPECT_EQ(NJ(h).PpapAdjustment, 3840); // 12,800 x 1.30 = 16,640
+    EXPECT_EQ(NJ(h).Results.PpapAdjustment, 3840); // 12,800 x 1.30 = 16,640
 }
 
 TEST(NJQuote, ConstructionCreditBoxOpensOnlyForConstructionWithAMod)
@@ -175,7 +175,7 @@ TEST(NJQuote, ManagedCareBoxIsLimitedToOne)
     h.Enter("txtManagedCare", "1.2");
     EXPECT_EQ(h.Prompter().Texts().back(), "Value cannot be greater than 1.00");
     EXPECT_EQ(h.Input("txtManagedCare").Number(), 1);
-    EXPECT_EQ(NJ(h).ManagedCareCredit, 0);
+    EXPECT_EQ(NJ(h).Results.ManagedCareCredit, 0);
 }
 
 TEST(NJQuote, BrokerSixPricesManagedCareByItsDateTiers)
@@ -192,13 +192,13 @@ TEST(NJQuote, BrokerSixPricesManagedCareByItsDateTiers)
     h.Tick("chkManagedCare", true);
     ASSERT_TRUE(h.Rate());
     const TNJVereDivoQuote &q = NJ(h);
-    EXPECT_EQ(q.ManagedCareCredit, -640); // 2026 tier: -5 % of 12,800
-    EXPECT_EQ(q.StandardPremium, 12160);
-    EXPECT_EQ(q.PremiumDiscount, -608); // table 1, up to 100,000: 5 %
-    EXPECT_EQ(q.NetPremium, 11712);
-    EXPECT_EQ(q.UninsuredEmployersFund, 12);
-    EXPECT_EQ(q.Assessment, 480);
-    EXPECT_EQ(q.TotalPremium, 12244); // 11,712 + 480 + 12 + 30 + 10
+    EXPECT_EQ(q.Results.ManagedCareCredit, -640); // 2026 tier: -5 % of 12,800
+    EXPECT_EQ(q.Results.StandardPremium, 12160);
+    EXPECT_EQ(q.Results.PremiumDiscount, -608); // table 1, up to 100,000: 5 %
+    EXPECT_EQ(q.Results.NetPremium, 11712);
+    EXPECT_EQ(q.Results.UninsuredEmployersFund, 12);
+    EXPECT_EQ(q.Results.Assessment, 480);
+    EXPECT_EQ(q.Results.TotalPremium, 12244); // 11,712 + 480 + 12 + 30 + 10
 
     bool printed = false;
     for (const TFactorLine &line : q.StateFactorLines()) {
@@ -211,7 +211,7 @@ TEST(NJQuote, BrokerSixPricesManagedCareByItsDateTiers)
 
     h.Tick("chkManagedCare", false);
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(NJ(h).ManagedCareCredit, 0);
+    EXPECT_EQ(NJ(h).Results.ManagedCareCredit, 0);
     EXPECT_EQ(NJ(h).GetExportValue(40), "0");
 }
 

@@ -4,39 +4,19 @@
 #include "core/Text.h"
 #include "support/ScratchFolder.h"
 
-#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 namespace {
 
-// Runs the table tool; a failure names the command.
-void Run(const std::string &command)
-{
-    if (std::system(command.c_str()) != 0) {
-        throw std::runtime_error("failed: " + command);
-    }
-}
-
-// Every delivered table layout (the customer store aside), with the fixture rows where this
-// folder has them and empty otherwise.
+// The fixture tables the build made, copied into the folder: the tests change them.
 std::string BuildFixture(const ScratchFolder &folder)
 {
-    const std::string schemas = SourceFolder() + "data/tables/";
-    const std::string rows = SourceFolder() + "tests/rating/fixtures/";
     const std::string data = folder.Path() + "Data/";
     ForceDirectories(data);
-    for (const std::string &schema : FilesWithExtension(schemas, ".schema")) {
-        if (StartsWithText(schema, "CUST")) {
-            continue;
-        }
-        const std::string csv = rows + ChangeFileExt(schema, ".csv");
-        std::string command =
-            std::string("'") + VEREDIVO_DBFTOOL + "' create '" + schemas + schema + "'";
-        if (FileExists(csv)) {
-            command += " '" + csv + "'";
-        }
-        Run(command + " --out '" + data + "' > /dev/null");
-    }
+    std::filesystem::copy(VEREDIVO_FIXTURE_DATA, data,
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
     return folder.Path();
 }
 

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <stdexcept>
+
 namespace {
 
 // A line made in memory with the numbers a rule looks at; the quote's book owns it.
@@ -15,7 +18,7 @@ TVereDivoClass &Line(TVereDivoQuote &quote, const std::string &code, int32_t min
 {
     auto line = std::make_unique<TVereDivoClass>(1);
     line->Code = code;
-    line->Description = "CLASS " + code + " " + std::to_string(quote.ClassBook.size());
+    line->Description = "CLASS " + code + " " + std::to_string(quote.ClassBook().size());
     line->MinPremium = minimum;
     line->StateRate = rate;
     line->Rate = rate;
@@ -27,16 +30,18 @@ TVereDivoClass &Line(TVereDivoQuote &quote, const std::string &code, int32_t min
 
 void ClearLines(TVereDivoQuote &quote)
 {
-    quote.Classes.clear();
+    while (!quote.Classes().empty()) {
+        quote.RemoveClass(*quote.Classes().front());
+    }
 }
 
 TEST(QuoteDriver, WithoutClassLinesNothingIsCalculatedOrChanged)
 {
     QuoteHarness h("MA");
-    h.Quote().TotalPremium = 1234;
+    h.Quote().Results.TotalPremium = 1234;
     h.Quote().Modified = false;
     EXPECT_FALSE(h.Quote().CalculatePremium());
-    EXPECT_EQ(h.Quote().TotalPremium, 1234);
+    EXPECT_EQ(h.Quote().Results.TotalPremium, 1234);
     EXPECT_FALSE(h.Quote().Modified);
 }
 
@@ -63,7 +68,7 @@ TEST(QuoteDriver, APlanWithoutStateSequenceDoesNotPileUpFees)
     h.Quote().PlanProfile->CalcBySeq = true;
     ASSERT_TRUE(h.Quote().CalculatePremium());
     ASSERT_TRUE(h.Quote().CalculatePremium());
-    EXPECT_EQ(h.Quote().TotalPremium, 40);
+    EXPECT_EQ(h.Quote().Results.TotalPremium, 40);
 }
 
 TEST(MinimumPremium, OneLineUsesItsOwnMinimum)
@@ -72,8 +77,8 @@ TEST(MinimumPremium, OneLineUsesItsOwnMinimum)
     ClearLines(h.Quote());
     Line(h.Quote(), "5183", 600, 1000);
     EXPECT_EQ(h.Quote().BalanceToMinimum(100), 600 - 100 - 264);
-    EXPECT_EQ(h.Quote().MinimumPremium, 600);
-    EXPECT_EQ(h.Quote().ExpenseConstant, 264);
+    EXPECT_EQ(h.Quote().Results.MinimumPremium, 600);
+    EXPECT_EQ(h.Quote().Results.ExpenseConstant, 264);
     EXPECT_EQ(h.Quote().BalanceToMinimum(400), 0); // never negative
 }
 
@@ -85,7 +90,7 @@ TEST(MinimumPremium, RuleOneTakesTheHighestMinimumOfAnyLine)
     Line(h.Quote(), "5183", 600, 100000);
     Line(h.Quote(), "8742", 900, 100000);
     h.Quote().BalanceToMinimum(0);
-    EXPECT_EQ(h.Quote().MinimumPremium, 900);
+    EXPECT_EQ(h.Quote().Results.MinimumPremium, 900);
 }
 
 TEST(MinimumPremium, OtherRulesLeaveOutClericalSalesAndDrivers)
@@ -96,7 +101,7 @@ TEST(MinimumPremium, OtherRulesLeaveOutClericalSalesAndDrivers)
     Line(h.Quote(), "5183", 600, 100000);
     Line(h.Quote(), "8742", 900, 100000);
     h.Quote().BalanceToMinimum(0);
-    EXPECT_EQ(h.Quote().MinimumPremium, 600);
+    EXPECT_EQ(h.Quote().Results.MinimumPremium, 600);
 
     // Only exception classes: the minimum of the line with the highest premium.
     QuoteHarness k("MA");
@@ -105,7 +110,7 @@ TEST(MinimumPremium, OtherRulesLeaveOutClericalSalesAndDrivers)
     Line(k.Quote(), "7380", 530, 100000);
     Line(k.Quote(), "8742", 900, 200000);
     k.Quote().BalanceToMinimum(0);
-    EXPECT_EQ(k.Quote().MinimumPremium, 250);
+    EXPECT_EQ(k.Quote().Results.MinimumPremium, 250);
 
     // No line with a premium: the highest minimum of all.
     QuoteHarness n("MA");
@@ -114,7 +119,7 @@ TEST(MinimumPremium, OtherRulesLeaveOutClericalSalesAndDrivers)
     Line(n.Quote(), "5183", 600, 0);
     Line(n.Quote(), "8742", 900, 0);
     n.Quote().BalanceToMinimum(0);
-    EXPECT_EQ(n.Quote().MinimumPremium, 900);
+    EXPECT_EQ(n.Quote().Results.MinimumPremium, 900);
 }
 
 TEST(MinimumPremium, RuleThreeAveragesTheGoverningAndNextMinimum)
@@ -126,21 +131,21 @@ TEST(MinimumPremium, RuleThreeAveragesTheGoverningAndNextMinimum)
     Line(h.Quote(), "8810", 1000, 0); // not counted
     // The governing line is the highest minimum: 8810 at 1,000 with payroll 0.
     h.Quote().BalanceToMinimum(0);
-    EXPECT_EQ(h.Quote().MinimumPremium, 801); // (1,000 + 601) / 2 = 800.5 -> 801
+    EXPECT_EQ(h.Quote().Results.MinimumPremium, 801); // (1,000 + 601) / 2 = 800.5 -> 801
 
     QuoteHarness k("MA");
     k.Quote().PlanProfile->MinPremTyp = 3;
     Line(k.Quote(), "8742", 900, 400);
     Line(k.Quote(), "8810", 250, 100000);
     k.Quote().BalanceToMinimum(0);
-    EXPECT_EQ(k.Quote().MinimumPremium, 900); // nothing else counts: the governing minimum
+    EXPECT_EQ(k.Quote().Results.MinimumPremium, 900); // nothing else counts: the governing minimum
 
     QuoteHarness p("MA");
     p.Quote().PlanProfile->MinPremTyp = 3;
     Line(p.Quote(), "5183", 900, 500); // a governing payroll of 500 or more: no minimum
     Line(p.Quote(), "5645", 700, 100000);
     p.Quote().BalanceToMinimum(0);
-    EXPECT_EQ(p.Quote().MinimumPremium, 0);
+    EXPECT_EQ(p.Quote().Results.MinimumPremium, 0);
 }
 
 TEST(MinimumPremium, TheLossConstantCountsTowardsTheMinimum)
@@ -163,7 +168,7 @@ TEST(ExpenseConstant, TiersByModifiedPremium)
     f.EXPLCUTOFF = 200;
     f.EXPMCUTOFF = 1000;
     const auto constantFor = [&h](int32_t modified) {
-        h.Quote().ModifiedPremium = modified;
+        h.Quote().Results.ModifiedPremium = modified;
         return h.Quote().GetExpenseConstant();
     };
     EXPECT_EQ(constantFor(150), 160);
@@ -173,7 +178,7 @@ TEST(ExpenseConstant, TiersByModifiedPremium)
     EXPECT_EQ(constantFor(1000), 250);
 
     // Outside Massachusetts the loss constant joins the basis.
-    h.Quote().Classes.front()->LossConstant = 60;
+    h.Quote().Classes().front()->LossConstant = 60;
     EXPECT_EQ(constantFor(150), 200);
     f.EXP_CNT_LO = 250;
     EXPECT_EQ(constantFor(150), 250); // high equals low: no tiers
@@ -189,7 +194,7 @@ TEST(ExpenseConstant, MassachusettsLeavesTheLossConstantOut)
     f.EXP_CNT_LO = 160;
     f.EXPLCUTOFF = 200;
     f.EXPMCUTOFF = 1000;
-    h.Quote().ModifiedPremium = 150;
+    h.Quote().Results.ModifiedPremium = 150;
     EXPECT_EQ(h.Quote().GetExpenseConstant(), 160);
 }
 
@@ -240,8 +245,8 @@ TEST(Terrorism, AgentEnteredRatesComeFromTheirBoxes)
     h.Enter("txtTerrorism", "-0.05"); // made positive on leaving
     EXPECT_EQ(h.Input("txtTerrorism").Number(), 0.05);
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(h.Quote().TerrorismCharge, 125); // 2,500 x 5 cents
-    EXPECT_EQ(h.Quote().DomesticTerrorismCharge, 25);
+    EXPECT_EQ(h.Quote().Results.TerrorismCharge, 125); // 2,500 x 5 cents
+    EXPECT_EQ(h.Quote().Results.DomesticTerrorismCharge, 25);
 
     QuoteHarness m("NJ"); // positive table rates: no boxes
     EXPECT_EQ(m.Inputs().FindControl("txtTerrorism"), nullptr);
@@ -354,22 +359,22 @@ TEST(MaximumPremium, AnInvalidQuoteKeepsNoAmounts)
     QuoteHarness h("MA");
     TVereDivoQuote &q = h.Quote();
     q.PlanProfile->MAX_TOTAL = 150000;
-    q.TotalPremium = 160000;
-    q.StandardPremium = 150000;
-    q.ExpenseConstant = 250;
-    q.Assessment = 0;
+    q.Results.TotalPremium = 160000;
+    q.Results.StandardPremium = 150000;
+    q.Results.ExpenseConstant = 250;
+    q.Results.Assessment = 0;
     EXPECT_FALSE(q.CheckMaxPremium());
     EXPECT_EQ(h.Prompter().Texts().back(),
               "Premium cannot be greater than $150,000.  Quote is invalid");
-    EXPECT_EQ(q.TotalPremium, 0);
-    EXPECT_EQ(q.StandardPremium, 0);
+    EXPECT_EQ(q.Results.TotalPremium, 0);
+    EXPECT_EQ(q.Results.StandardPremium, 0);
 
-    q.TotalPremium = 150000 + 250 + 600;
-    q.ExpenseConstant = 250;
-    q.Assessment = 600;
+    q.Results.TotalPremium = 150000 + 250 + 600;
+    q.Results.ExpenseConstant = 250;
+    q.Results.Assessment = 600;
     EXPECT_TRUE(q.CheckMaxPremium()); // exactly the maximum
     q.PlanProfile->MAX_TOTAL = 0;
-    q.TotalPremium = 99999999;
+    q.Results.TotalPremium = 99999999;
     EXPECT_TRUE(q.CheckMaxPremium()); // no maximum
 }
 
@@ -382,9 +387,9 @@ TEST(MaximumPremium, ConstructionMaximumResetsEveryAmount)
     EXPECT_TRUE(h.Quote().CalculatePremium());
     EXPECT_EQ(h.Prompter().Texts().back(),
               "Policies Subject to a Construction Classification cannot be greater than $50000");
-    EXPECT_EQ(h.Quote().TotalPremium, 0);
-    EXPECT_EQ(h.Quote().TotalManualPremium, 0);
-    EXPECT_EQ(h.Quote().ModifiedPremium, 0);
+    EXPECT_EQ(h.Quote().Results.TotalPremium, 0);
+    EXPECT_EQ(h.Quote().Results.TotalManualPremium, 0);
+    EXPECT_EQ(h.Quote().Results.ModifiedPremium, 0);
 
     // The plain maximum is checked first; when it fails the construction check does not run.
     h.Prompter().Clear();
@@ -400,7 +405,7 @@ TEST(MaximumPremium, ConstructionMaximumResetsEveryAmount)
     k.Quote().Factors->CNST_ALLOW = true;
     k.Quote().PlanProfile->MAX_CONST = 1;
     EXPECT_TRUE(k.Quote().CalculatePremium());
-    EXPECT_GT(k.Quote().TotalPremium, 0);
+    EXPECT_GT(k.Quote().Results.TotalPremium, 0);
 }
 
 TEST(ExperienceMod, LimitsAreEnforcedWhenLeavingTheBox)
@@ -410,7 +415,7 @@ TEST(ExperienceMod, LimitsAreEnforcedWhenLeavingTheBox)
     h.Enter("txtExpMod", "0.2");
     EXPECT_EQ(h.Prompter().Texts().back(), "Experience Mod must be greater than 0.2000");
     EXPECT_EQ(h.Input("txtExpMod").Text(), " 1.00");
-    EXPECT_EQ(h.Quote().ExperienceModAdjustment, 0);
+    EXPECT_EQ(h.Quote().Results.ExperienceModAdjustment, 0);
 
     h.Enter("txtExpMod", "3.01");
     EXPECT_EQ(h.Prompter().Texts().back(), "Experience Mod must be less than 3.0000");
@@ -419,7 +424,7 @@ TEST(ExperienceMod, LimitsAreEnforcedWhenLeavingTheBox)
     h.Prompter().Clear();
     h.Enter("txtExpMod", "3");
     EXPECT_TRUE(h.Prompter().Texts().empty());
-    EXPECT_EQ(h.Quote().ExperienceModAdjustment, 180); // 90 x 3 - 90
+    EXPECT_EQ(h.Quote().Results.ExperienceModAdjustment, 180); // 90 x 3 - 90
 
     // A plan that sets no upper limit limits nothing.
     h.Quote().PlanProfile->Max_Ex_Mod = 0;
@@ -493,13 +498,13 @@ TEST(QuoteLife, ADateInTheNextRatePeriodReadsItsFactors)
     QuoteHarness h("MA"); // rate change on 01/01/2027: DIA 3.83 %, then 4 %
     h.Add("5183", 100000); // 2,600
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(h.Quote().Assessment, 100); // 99.58
+    EXPECT_EQ(h.Quote().Results.Assessment, 100); // 99.58
     h.Quote().SetEffectiveDate(EncodeDate(2027, 3, 1));
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(h.Quote().Assessment, 104);
+    EXPECT_EQ(h.Quote().Results.Assessment, 104);
     h.Quote().SetEffectiveDate(EncodeDate(2026, 9, 1));
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(h.Quote().Assessment, 100);
+    EXPECT_EQ(h.Quote().Results.Assessment, 100);
 }
 
 TEST(QuoteLife, ClosingAsksOnlyForAModifiedSavableQuote)
@@ -576,10 +581,10 @@ TEST(ClassLines, RemovingTheLastLineClearsTheTotals)
     TVereDivoClass &line = h.Add("5183", 100000, 3);
     ASSERT_TRUE(h.Rate());
     h.Quote().RemoveClass(line);
-    EXPECT_TRUE(h.Quote().Classes.empty());
+    EXPECT_TRUE(h.Quote().Classes().empty());
     EXPECT_EQ(line.Payroll, 0);
     EXPECT_EQ(line.Employees, 0);
-    EXPECT_EQ(h.Quote().TotalPremium, 0);
+    EXPECT_EQ(h.Quote().Results.TotalPremium, 0);
     EXPECT_EQ(window.cleared, 1);
     EXPECT_NE(h.Quote().FindClass("5183", ""), nullptr); // still offered
 }
@@ -590,13 +595,13 @@ TEST(ClassLines, DeletingALineTakesItOffTheBookAndForgetsIt)
     TVereDivoQuote &q = h.Quote();
     h.Add("5183", 100000);
     TVereDivoClass &clerical = h.Add("8810", 100000);
-    const size_t offered = q.ClassBook.size();
+    const size_t offered = q.ClassBook().size();
     q.DeleteClass(clerical);
-    EXPECT_EQ(q.ClassBook.size(), offered - 1);
+    EXPECT_EQ(q.ClassBook().size(), offered - 1);
     EXPECT_EQ(q.FindClass("8810", ""), nullptr);
     EXPECT_EQ(q.ClericalClass, nullptr);
-    EXPECT_EQ(q.Classes.size(), 1U);
-    EXPECT_EQ(q.TotalManualPremium, 2600); // recalculated without it
+    EXPECT_EQ(q.Classes().size(), 1U);
+    EXPECT_EQ(q.Results.TotalManualPremium, 2600); // recalculated without it
 }
 
 TEST(ClassLines, FindIgnoresCaseAndTheListKeepsNameOrder)
@@ -609,8 +614,8 @@ TEST(ClassLines, FindIgnoresCaseAndTheListKeepsNameOrder)
     h.Add("8810", 1000);
     h.Add("5183", 1000);
     h.Add("2003", 1000);
-    for (size_t i = 1; i < q.Classes.size(); ++i) {
-        EXPECT_LT(q.Classes[i - 1]->DisplayName(), q.Classes[i]->DisplayName());
+    for (size_t i = 1; i < q.Classes().size(); ++i) {
+        EXPECT_LT(q.Classes()[i - 1]->DisplayName(), q.Classes()[i]->DisplayName());
     }
 }
 
@@ -619,8 +624,8 @@ TEST(ClassLines, TakingOverLinesFromAnotherQuote)
     QuoteHarness from("MA");
     from.Add("5183", 90000, 4);
     from.Add("8810", 30000, 2);
-    std::vector<const TVereDivoClass *> lines(from.Quote().Classes.begin(),
-                                              from.Quote().Classes.end());
+    std::vector<const TVereDivoClass *> lines(from.Quote().Classes().begin(),
+                                              from.Quote().Classes().end());
     auto stranger = std::make_unique<TVereDivoClass>(1);
     stranger->Code = "9999";
     stranger->SetPayroll(5000);
@@ -632,7 +637,7 @@ TEST(ClassLines, TakingOverLinesFromAnotherQuote)
     info.SetState("MA");
     const auto to = CreateStateQuote(1, app, info, EncodeDate(2026, 8, 1));
     to->TakeOverClasses(lines);
-    ASSERT_EQ(to->Classes.size(), 2U); // the unknown class is dropped
+    ASSERT_EQ(to->Classes().size(), 2U); // the unknown class is dropped
     const TVereDivoClass *plumbing = to->FindClass("5183", "");
     ASSERT_NE(plumbing, nullptr);
     EXPECT_TRUE(to->HasClass(*plumbing));
@@ -640,17 +645,89 @@ TEST(ClassLines, TakingOverLinesFromAnotherQuote)
     EXPECT_EQ(plumbing->Employees, 4);
 }
 
+TEST(ClassLines, TheQuoteListsOnlyLinesOfItsClassBook)
+{
+    QuoteHarness h("MA");
+    TVereDivoQuote &q = h.Quote();
+    TVereDivoClass stranger(1);
+    stranger.Code = "9999";
+    EXPECT_THROW(q.AppendClass(stranger), std::invalid_argument);
+    EXPECT_TRUE(q.Classes().empty());
+
+    // A line added to a quote whose book is not loaded yet stays in the book that is loaded.
+    FakeQuoteApplication app(FixtureProgramFolder());
+    TCustLOBInfo info;
+    info.SetState("MA");
+    const auto fresh = CreateStateQuote(1, app, info, EncodeDate(2026, 8, 1));
+    auto own = std::make_unique<TVereDivoClass>(1);
+    own->Code = "0042";
+    own->Description = "OWN LINE";
+    TVereDivoClass &added = fresh->AddClass(std::move(own));
+    fresh->AppendClass(added);
+    ASSERT_TRUE(fresh->LoadClassBook());
+    EXPECT_NE(fresh->FindClass("0042", ""), nullptr);
+    EXPECT_NE(fresh->FindClass("5183", ""), nullptr);
+    for (const TVereDivoClass *line : fresh->Classes()) {
+        EXPECT_TRUE(std::any_of(fresh->ClassBook().begin(), fresh->ClassBook().end(),
+                                [line](const auto &book) { return book.get() == line; }));
+    }
+}
+
+TEST(Results, EveryAmountIsClearedNamedAndListedForItsState)
+{
+    TQuoteResults results;
+    for (size_t i = 0; i < QuoteResultFields.size(); ++i) {
+        results.*QuoteResultFields[i].Amount = static_cast<int32_t>(i + 1);
+    }
+    const auto names = [](const std::vector<std::pair<std::string, int32_t>> &amounts) {
+        std::vector<std::string> listed;
+        for (const auto &[name, value] : amounts) {
+            listed.push_back(name);
+        }
+        return listed;
+    };
+    const auto ma = results.Named("MA");
+    const auto nj = results.Named("NJ");
+    ASSERT_EQ(ma.size(), 23U);
+    ASSERT_EQ(nj.size(), 26U);
+    EXPECT_EQ(ma.front(), (std::pair<std::string, int32_t>("TotalManualPremium", 1)));
+    EXPECT_EQ(ma.back(), (std::pair<std::string, int32_t>("TotalPremium", 27)));
+    EXPECT_EQ(nj.back().first, "TotalPremium");
+    const std::vector<std::string> maNames = names(ma);
+    const std::vector<std::string> njNames = names(nj);
+    EXPECT_EQ(std::count(maNames.begin(), maNames.end(), "LossManagementAdjustment"), 1);
+    EXPECT_EQ(std::count(maNames.begin(), maNames.end(), "PpapAdjustment"), 0);
+    EXPECT_EQ(std::count(njNames.begin(), njNames.end(), "PpapAdjustment"), 1);
+    EXPECT_EQ(std::count(njNames.begin(), njNames.end(), "LossManagementAdjustment"), 0);
+    results.Reset();
+    EXPECT_EQ(results, TQuoteResults());
+    for (const auto &[name, value] : results.Named("NJ")) {
+        EXPECT_EQ(value, 0) << name;
+    }
+}
+
+TEST(Results, AFailedMaximumLeavesNoStateAmountBehind)
+{
+    QuoteHarness h("NJ");
+    h.Add("5645", 1000000);
+    ASSERT_TRUE(h.Rate());
+    ASSERT_NE(h.Quote().Results.UninsuredEmployersFund, 0);
+    h.Quote().PlanProfile->MAX_TOTAL = 1000;
+    h.Quote().CalculatePremium();
+    EXPECT_EQ(h.Quote().Results, TQuoteResults());
+}
+
 TEST(DownPayment, FullPaymentAndThePlansPercentage)
 {
     QuoteHarness h("MA"); // schedule: 100 % below 5,000, 25 % from 5,000; plan 25 %
     TVereDivoQuote &q = h.Quote();
-    q.TotalPremium = 4116;
+    q.Results.TotalPremium = 4116;
     EXPECT_TRUE(q.FullPaymentRequired());
     EXPECT_EQ(q.DownPercent(), -1);
     EXPECT_EQ(q.DownPaymentText(), "N/A");
     EXPECT_EQ(q.PaymentTermsText(), "100% Deposit Required (no installments available)");
 
-    q.TotalPremium = 16465;
+    q.Results.TotalPremium = 16465;
     EXPECT_FALSE(q.FullPaymentRequired());
     EXPECT_EQ(q.DownPercent(), 25);
     EXPECT_EQ(q.DownPaymentText(), "4116"); // 4,116.25

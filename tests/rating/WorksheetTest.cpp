@@ -106,7 +106,7 @@ TEST(Worksheet, APdfPageCarriesEveryFactorClassAndSummaryLineInItsColumns)
     const int32_t columns[4] = {440, 544, 608, 672};
     std::set<int32_t> rightEdges[4];
     int32_t leftmost[4] = {800, 800, 800, 800};
-    for (const TVereDivoClass *line : h.Quote().Classes) {
+    for (const TVereDivoClass *line : h.Quote().Classes()) {
         const TCanvasCall *description = canvas.FindText(line->Code + " - ");
         ASSERT_NE(description, nullptr) << line->Code;
         EXPECT_LT(description->X2, 440 - 13); // cut short of the payroll column
@@ -147,7 +147,7 @@ TEST(Worksheet, APdfPageCarriesEveryFactorClassAndSummaryLineInItsColumns)
     }
 
     const TCanvasCall &total =
-        Drawn(canvas, "Your Total Estimated Cost is: " + MoneyText(h.Quote().TotalPremium));
+        Drawn(canvas, "Your Total Estimated Cost is: " + MoneyText(h.Quote().Results.TotalPremium));
     EXPECT_EQ(total.Font.Size, 14);
     EXPECT_EQ(total.Font.Style, fsBold);
     const TCanvasCall &terms = Drawn(canvas, h.Quote().PaymentTermsText());
@@ -173,8 +173,8 @@ TEST(Worksheet, MoneyWidthDepositLineAndLongDescriptions)
     MAQuote(h);
     TVereDivoQuote &quote = h.Quote();
     // The field of the amounts is as wide as the larger of the two, as a plain number, plus 3.
-    quote.TotalPremium = 1234;
-    quote.StandardPremium = 1500;
+    quote.Results.TotalPremium = 1234;
+    quote.Results.StandardPremium = 1500;
     // A deposit row of 25 % with a 5.00 fee on a total of 1,001.
     auto schedule = std::make_unique<TDownPaySchedule>();
     schedule->Add(std::make_unique<TDownPayInfo>(TDownPayInfo {1, 13, 0, 2000, 25, 0, 5, 12}));
@@ -189,13 +189,13 @@ TEST(Worksheet, MoneyWidthDepositLineAndLongDescriptions)
               nullptr)
         << canvas.AllText();
 
-    quote.TotalPremium = 1001;
+    quote.Results.TotalPremium = 1001;
     TRecordingCanvas again;
     quote.PrintWorksheet(again, 800, 1);
     EXPECT_NE(again.FindText("25.00% Deposit ($251) required plus $5.00 installment fee"), nullptr);
 
     // No row for the total: the line stands out.
-    quote.TotalPremium = 5000;
+    quote.Results.TotalPremium = 5000;
     TRecordingCanvas outside;
     quote.PrintWorksheet(outside, 800, 1);
     const TCanvasCall &down = Drawn(outside, quote.PaymentTermsText());

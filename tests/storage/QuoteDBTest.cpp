@@ -80,7 +80,7 @@ protected:
 TEST_F(StoredQuotes, AReopenedQuoteHasItsInputsClassesDeviationAndDownPaymentAndTheSameTotal)
 {
     const auto saved = RatedQuote("Acme Roofing");
-    const int32_t total = saved->Quote->TotalPremium;
+    const int32_t total = saved->Quote->Results.TotalPremium;
     ASSERT_GT(total, 0);
     ASSERT_TRUE(info->QuoteDB().SaveQuote(*saved->Quote));
     EXPECT_EQ(dialog.opened, 0);
@@ -103,7 +103,7 @@ TEST_F(StoredQuotes, AReopenedQuoteHasItsInputsClassesDeviationAndDownPaymentAnd
     EXPECT_DOUBLE_EQ(quote.FindClass("8810", "")->Deviation, 0.9);
     EXPECT_DOUBLE_EQ(quote.PlanProfile->Down, 25);
     ASSERT_TRUE(quote.CalculatePremium());
-    EXPECT_EQ(quote.TotalPremium, total);
+    EXPECT_EQ(quote.Results.TotalPremium, total);
     EXPECT_EQ(quote.ResultAmounts(), saved->Quote->ResultAmounts());
     EXPECT_THAT(prompter.Texts(), IsEmpty());
 }
@@ -166,7 +166,7 @@ TEST_F(StoredQuotes, StoredTextsTheListsNoLongerOfferAndANewJerseyPPAPOf0AreMend
     nj->Quote->Customer().SetCompany("Jersey Co");
     nj->Quote->QuoteInfo().SetDescription("Jersey Co");
     ASSERT_TRUE(nj->Quote->CalculatePremium());
-    const int32_t total = nj->Quote->TotalPremium;
+    const int32_t total = nj->Quote->Results.TotalPremium;
     ASSERT_TRUE(info->QuoteDB().SaveQuote(*nj->Quote));
     const int32_t id = nj->Quote->QuoteId;
     const int32_t field = nj->Input("txtPPAPFactor").Spec().Data_Field;
@@ -174,7 +174,7 @@ TEST_F(StoredQuotes, StoredTextsTheListsNoLongerOfferAndANewJerseyPPAPOf0AreMend
     const auto reopened = ReopenQuote(*info, id);
     EXPECT_EQ(reopened->Input("txtPPAPFactor").Text(), "1.000");
     ASSERT_TRUE(reopened->Quote->CalculatePremium());
-    EXPECT_EQ(reopened->Quote->TotalPremium, total);
+    EXPECT_EQ(reopened->Quote->Results.TotalPremium, total);
     info->QuoteDB().CustDBO().SaveInput(id, field, false, "1.10");
     EXPECT_EQ(ReopenQuote(*info, id)->Input("txtPPAPFactor").Text(), "1.10");
 }
@@ -185,7 +185,7 @@ TEST_F(StoredQuotes, ALostCounterFileNeverHandsOutANumberTheTablesHold)
     for (const char *company : {"First Co", "Second Co", "Third Co"}) {
         const auto open = RatedQuote(company);
         ASSERT_TRUE(info->QuoteDB().SaveQuote(*open->Quote));
-        totals.push_back(open->Quote->TotalPremium);
+        totals.push_back(open->Quote->Results.TotalPremium);
     }
     std::filesystem::remove(Program("Data/datainfo.ini"));
 
@@ -198,7 +198,7 @@ TEST_F(StoredQuotes, ALostCounterFileNeverHandsOutANumberTheTablesHold)
     for (int32_t id = 1; id <= 3; ++id) {
         const auto reopened = ReopenQuote(*info, id);
         ASSERT_TRUE(reopened->Quote->CalculatePremium());
-        EXPECT_EQ(reopened->Quote->TotalPremium, totals[static_cast<size_t>(id - 1)]) << id;
+        EXPECT_EQ(reopened->Quote->Results.TotalPremium, totals[static_cast<size_t>(id - 1)]) << id;
         EXPECT_EQ(reopened->Quote->Customer().CustomerNumber(), id);
     }
     EXPECT_EQ(info->QuoteDB().CustDBO().ListCustomers().size(), 4u);

@@ -52,8 +52,8 @@ struct TSavedQuote
             if (!info.QuoteDB().SaveQuote(quote)) {
                 ::_exit(2);
             }
-            const std::string line = IntText(quote.QuoteId) + " " + IntText(quote.TotalPremium) +
-                " " + IntText(roofing.Payroll) + "\n";
+            const std::string line = IntText(quote.QuoteId) + " " +
+                IntText(quote.Results.TotalPremium) + " " + IntText(roofing.Payroll) + "\n";
             if (::write(report, line.data(), line.size()) < 0) {
                 ::_exit(2);
             }
@@ -144,7 +144,7 @@ TEST_F(SaveKilled, PackAndReindexLeaveTheTablesInStepAndEverySavedQuoteOpens)
                       (std::vector<std::string> {"5645 " + IntText(expected.payroll), "8810 50000",
                                                  "8742 20000"}));
             ASSERT_TRUE(reopened->Quote->CalculatePremium());
-            EXPECT_EQ(reopened->Quote->TotalPremium, expected.total);
+            EXPECT_EQ(reopened->Quote->Results.TotalPremium, expected.total);
             // Each save was a new customer: "Customer " + its step, which the payroll tells.
             EXPECT_EQ(reopened->Quote->Customer().Company(),
                       "Customer " + IntText((expected.payroll - 100000) / 1000));

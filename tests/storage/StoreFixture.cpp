@@ -64,7 +64,7 @@ void TOpenQuote::Enter(const std::string &name, const std::string &text)
 std::vector<std::string> TOpenQuote::Lines() const
 {
     std::vector<std::string> lines;
-    for (const TVereDivoClass *line : Quote->Classes) {
+    for (const TVereDivoClass *line : Quote->Classes()) {
         lines.push_back(line->Code + " " + IntText(line->GetPayroll()));
     }
     return lines;

@@ -174,7 +174,8 @@ void PrintSummary(TVereDivoQuote &quote)
         std::cout << PadRight(Windows1252ToUtf8(line.Label), width + 2)
                   << PadLeft(MoneyText(line.Amount), 12) << "\n";
     }
-    std::cout << "\nYour Total Estimated Cost is: " << MoneyText(quote.TotalPremium) << "\n";
+    std::cout << "\nYour Total Estimated Cost is: " << MoneyText(quote.Results.TotalPremium)
+              << "\n";
 }
 
 // `stored`: the quote was saved or opened, so its customer number and quote ID are given too.
@@ -355,7 +356,7 @@ int RateAndPrint(TToolApplication &application, TVereDivoQuote &quote, const TOp
 {
     const bool stored = options.Mode != TMode::Rate;
     const bool rated = quote.CalculatePremium();
-    const bool valid = rated && quote.TotalPremium != 0;
+    const bool valid = rated && quote.Results.TotalPremium != 0;
     int status = valid ? 0 : 2;
     bool written = false;
     if (!run.Pdf.empty()) {
@@ -465,7 +466,7 @@ int RateRequestFile(TToolApplication &application, const TOptions &options, TQuo
         }
     }
     if (options.Mode == TMode::Save) {
-        if (!quote->CalculatePremium() || quote->TotalPremium == 0) {
+        if (!quote->CalculatePremium() || quote->Results.TotalPremium == 0) {
             std::cerr << "veredivo-rate: a quote without a premium is not stored\n";
             return 2;
         }
