@@ -1,6 +1,9 @@
 #include "app/WcForm.h"
+#include "core/EventLoop.h"
 #include "core/Prompter.h"
+#include "macro/qt/QtWebEngineSetup.h"
 #include "ui/QtBusyIndicator.h"
+#include "ui/QtEventLoop.h"
 #include "ui/QtPrompter.h"
 
 #include <QApplication>
@@ -48,6 +51,7 @@ void EndOnTerminationSignals(QApplication &application)
 
 int main(int argc, char **argv)
 {
+    PrepareWebEngine();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("veredivo"));
     QApplication::setApplicationVersion(QStringLiteral(VEREDIVO_VERSION));
@@ -57,6 +61,8 @@ int main(int argc, char **argv)
     SetPrompter(&prompter);
     QtBusyIndicator busy;
     SetBusyIndicator(&busy);
+    QtEventLoop loop;
+    SetEventLoop(&loop);
 
     int result = 0;
     {
@@ -65,6 +71,7 @@ int main(int argc, char **argv)
         window.show();
         result = QApplication::exec();
     }
+    SetEventLoop(nullptr);
     SetBusyIndicator(nullptr);
     SetPrompter(nullptr);
     return result;
