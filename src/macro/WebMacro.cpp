@@ -329,7 +329,10 @@ TWebElementSeekTimer::~TWebElementSeekTimer()
 void TWebElementSeekTimer::Start()
 {
     Stop();
-    m_timerId = m_command.Macro().Loop().StartTimer(IntervalMilliseconds, [this] {
+    // The first check comes as soon as the event loop turns: most elements are there already,
+    // and a script of some hundred web steps would otherwise spend seconds waiting for nothing.
+    const int interval = m_count == 0 ? 0 : IntervalMilliseconds;
+    m_timerId = m_command.Macro().Loop().StartTimer(interval, [this] {
         m_timerId = 0;
         Tick();
     });

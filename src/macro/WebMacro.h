@@ -186,8 +186,8 @@ public:
     std::string Caption() const override { return "Check All Frames Finished"; }
 };
 
-// The wait of one command for its prerequisites: a check every 10 ms, up to the command's
-// limit of checks.
+// The wait of one command for its prerequisites: a first check at once (on the event loop),
+// then one every 10 ms, up to the command's limit of checks.
 class TWebElementSeekTimer
 {
 public:
