@@ -385,6 +385,31 @@ void TWebElementSeekTimer::Tick()
 // ---------------------------------------------------------------------------------------------
 // Factory and executor
 
+namespace {
+
+// Chooses the first entry of a list whose text matches, with the command's page events around
+// it; false when none matches.
+bool PickOption(const TWebElementMacroCommand &command, THTMLElement &list, const std::string &text)
+{
+    const std::string wanted = OptionMatchText(text);
+    const std::vector<THTMLOption> options = list.Options();
+    for (size_t i = 0; i < options.size(); ++i) {
+        if (OptionMatchText(options[i].Text) == wanted) {
+            for (const std::string &event : command.BeforeEvents()) {
+                list.FireEvent(event);
+            }
+            list.SelectOption(static_cast<int>(i));
+            for (const std::string &event : command.AfterEvents()) {
+                list.FireEvent(event);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 std::unique_ptr<TMacroCommand> TWebMacroCommandInterface::Create(int objectType, TMacro &macro)
 {
     std::unique_ptr<TMacroCommand> command;
@@ -522,21 +547,9 @@ bool TWebMacroInterface::SetValue(TWebElementMacroCommand &command)
     std::string text = useData ? dataValue : macro.Substitute(command.Value);
     const std::string tag = UpperCase(element->TagName());
     if (tag == "SELECT") {
-        const std::string wanted = OptionMatchText(text);
-        const std::vector<THTMLOption> options = element->Options();
-        for (size_t i = 0; i < options.size(); ++i) {
-            if (OptionMatchText(options[i].Text) == wanted) {
-                for (const std::string &event : command.BeforeEvents()) {
-                    element->FireEvent(event);
-                }
-                element->SelectOption(static_cast<int>(i));
-                for (const std::string &event : command.AfterEvents()) {
-                    element->FireEvent(event);
-                }
-                return true;
-            }
+        if (!PickOption(command, *element, text)) {
+            macro.Log("  No list entry matches the value");
         }
-        macro.Log("  No list entry matches the value");
         return true;
     }
     if (tag != "TEXTAREA" && command.Length > 0) {
@@ -573,21 +586,9 @@ void TWebMacroInterface::Click(TWebElementMacroCommand &command)
     if (!element) {
         throw std::runtime_error("The element to click is no longer on the page");
     }
-    if (UpperCase(element->TagName()) == "SELECT") {
-        const std::string wanted = OptionMatchText(command.Macro().Substitute(command.Value));
-        const std::vector<THTMLOption> options = element->Options();
-        for (size_t i = 0; i < options.size(); ++i) {
-            if (OptionMatchText(options[i].Text) == wanted) {
-                for (const std::string &event : command.BeforeEvents()) {
-                    element->FireEvent(event);
-                }
-                element->SelectOption(static_cast<int>(i));
-                for (const std::string &event : command.AfterEvents()) {
-                    element->FireEvent(event);
-                }
-                return;
-            }
-        }
+    if (UpperCase(element->TagName()) == "SELECT" &&
+        PickOption(command, *element, command.Macro().Substitute(command.Value))) {
+        return;
     }
     element->Click();
 }
