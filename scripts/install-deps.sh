@@ -10,7 +10,7 @@ packages=(
     libpugixml-dev libsimpleini-dev libzip-dev zlib1g-dev nlohmann-json3-dev libgmime-3.0-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev libsqlite3-dev
     poppler-utils xvfb xauth fonts-liberation2 xdg-utils
-    python3 python3-dbfread libdbd-xbase-perl
+    python3 python3-dbfread python3-flask libdbd-xbase-perl
     libreoffice-writer-nogui
 )
 

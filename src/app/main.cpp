@@ -1,7 +1,10 @@
 #include "app/WcForm.h"
+#include "core/EventLoop.h"
 #include "core/Prompter.h"
 #include "ui/ClassLineDialogs.h"
+#include "macro/qt/QtWebEngineSetup.h"
 #include "ui/QtBusyIndicator.h"
+#include "ui/QtEventLoop.h"
 #include "ui/QtPrompter.h"
 
 #include <QApplication>
@@ -49,6 +52,7 @@ void EndOnTerminationSignals(QApplication &application)
 
 int main(int argc, char **argv)
 {
+    PrepareWebEngine();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("veredivo"));
     QApplication::setApplicationVersion(QStringLiteral(VEREDIVO_VERSION));
@@ -59,6 +63,8 @@ int main(int argc, char **argv)
     QtBusyIndicator busy;
     SetBusyIndicator(&busy);
     const TScopedClassLineEditor classLineEditor;
+    QtEventLoop loop;
+    SetEventLoop(&loop);
 
     int result = 0;
     {
@@ -67,6 +73,7 @@ int main(int argc, char **argv)
         window.show();
         result = QApplication::exec();
     }
+    SetEventLoop(nullptr);
     SetBusyIndicator(nullptr);
     SetPrompter(nullptr);
     return result;

@@ -522,14 +522,14 @@ bool TMacroTranslateCommand::Perform()
     TMacro &macro = Macro();
     const std::string input = ::Trim(ValueOfNamed(macro, VarIn));
     const std::string name = NativePath(FileName);
-    // A relative name is looked up beside the script, then in the delivered translations;
-    // never in the current folder.
+    // A relative name is looked up in the script's translations, beside the script, then in
+    // the delivered translations; never in the current folder.
     std::vector<std::string> candidates;
     if (!name.empty() && name[0] == '/') {
         candidates.push_back(name);
     } else if (!name.empty()) {
-        candidates.push_back(macro.ScriptFolder + name);
         candidates.push_back(macro.ScriptFolder + "Translations/" + name);
+        candidates.push_back(macro.ScriptFolder + name);
         candidates.push_back(ProgramFolder() + "Data/Scripts/Translations/" + name);
     }
     std::string result = input;

@@ -98,6 +98,34 @@ ScriptLine Trace(const std::string &text)
 
 ScriptLine With(ScriptLine line, const std::string &element, const std::string &value)
 {
+    for (auto &[name, text] : line.elements) {
+        if (name == element) {
+            text = value;
+            return line;
+        }
+    }
     line.elements.emplace_back(element, value);
     return line;
+}
+
+ScriptLine Element(int commandType, const std::string &id, const std::string &value)
+{
+    return {201,
+            {{"CommandType", IntText(commandType)},
+             {"ElementID", id},
+             {"Name", id},
+             {"Value", value},
+             {"CallOnKeyPress", "FALSE"}}};
+}
+
+ScriptLine Scrape(int type, const std::string &valueName, const std::string &first,
+                  const std::string &second, const std::string &third, const std::string &fourth)
+{
+    return {202,
+            {{"ScrapeType", IntText(type)},
+             {"ValueName", valueName},
+             {"FirstCondition", first},
+             {"SecondCondition", second},
+             {"ThirdCondition", third},
+             {"FourthCondition", fourth}}};
 }

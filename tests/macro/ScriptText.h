@@ -26,5 +26,12 @@ ScriptLine ErrorLine(const std::string &caption);
 ScriptLine Dialog(const std::string &caption);
 // Appends the text to the variable TRACE, so a test sees which lines ran, in order.
 ScriptLine Trace(const std::string &text);
-// The same line with one more element.
+// The same line with an element set (replaced when the line has it, else added).
 ScriptLine With(ScriptLine line, const std::string &element, const std::string &value);
+
+// Lines of web commands for scripts written by the tests.
+// An element command of a command type (200 set, 201 click, 202 follow) found by id and name.
+ScriptLine Element(int commandType, const std::string &id, const std::string &value = {});
+ScriptLine Scrape(int type, const std::string &valueName, const std::string &first,
+                  const std::string &second = {}, const std::string &third = {},
+                  const std::string &fourth = {});
