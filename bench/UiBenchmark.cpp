@@ -76,11 +76,11 @@ TfrmVereDivoDetail &FiftyClassQuote()
 {
     TfrmVereDivoDetail &detail = Program().Detail();
     TVereDivoQuote &quote = *detail.Quote();
-    if (quote.Classes.size() < 50) {
+    if (quote.Classes().size() < 50) {
         quote.LoadClassBook();
         int32_t payroll = 20000;
-        for (const auto &line : quote.ClassBook) {
-            if (quote.Classes.size() == 50) {
+        for (const auto &line : quote.ClassBook()) {
+            if (quote.Classes().size() == 50) {
                 break;
             }
             line->SetPayroll(payroll += 1500);
@@ -111,7 +111,7 @@ void BM_FactorKeystrokeToRepaintedTotal(benchmark::State &state)
         }
         last = detail.txtTotalPremium->text();
     }
-    state.counters["classes"] = static_cast<double>(detail.Quote()->Classes.size());
+    state.counters["classes"] = static_cast<double>(detail.Quote()->Classes().size());
 }
 BENCHMARK(BM_FactorKeystrokeToRepaintedTotal)->Unit(benchmark::kMicrosecond);
 

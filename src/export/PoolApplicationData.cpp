@@ -74,7 +74,7 @@ std::vector<TQuoteDataInfo> BuildApplicationData(const TVereDivoQuote &quote,
             continue;
         }
         int32_t row = 0;
-        for (const TVereDivoClass *line : quote.Classes) {
+        for (const TVereDivoClass *line : quote.Classes()) {
             if (mapping.Item == ItemRatedClasses &&
                 (line == quote.ClericalClass || line == quote.SalesClass ||
                  line == quote.DriversClass)) {

@@ -704,7 +704,7 @@ void PrintFinanceAgreement(TVereDivoQuote &quote, QWidget *parent)
         ShowError(kNoPaymentsMessage);
         return;
     }
-    const int32_t total = quote.TotalPremium;
+    const int32_t total = quote.Results.TotalPremium;
     int32_t surcharge = 0;
     int32_t cashPaid = -1;
     if (quote.StateCode == "NY") {

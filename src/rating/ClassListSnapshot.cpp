@@ -2,15 +2,13 @@
 
 #include "rating/VereDivoQuote.h"
 
-#include <algorithm>
-
 TClassListSnapshot::TClassListSnapshot(const TVereDivoQuote &quote)
-    : m_classes(quote.Classes.begin(), quote.Classes.end()),
+    : m_classes(quote.Classes().begin(), quote.Classes().end()),
       m_clerical(quote.ClericalClass),
       m_sales(quote.SalesClass),
       m_drivers(quote.DriversClass)
 {
-    for (const auto &line : quote.ClassBook) {
+    for (const auto &line : quote.ClassBook()) {
         TLineState state;
         state.Line = line.get();
         state.Code = line->Code;
@@ -32,7 +30,7 @@ TClassListSnapshot::TClassListSnapshot(const TVereDivoQuote &quote)
 
 TVereDivoClass *TClassListSnapshot::Find(const TVereDivoQuote &quote, const TLineState &state)
 {
-    for (const auto &line : quote.ClassBook) {
+    for (const auto &line : quote.ClassBook()) {
         if (line.get() == state.Line) {
             return line->Code == state.Code && line->SubCode == state.SubCode ? line.get()
                                                                               : nullptr;
@@ -76,10 +74,8 @@ void TClassListSnapshot::Restore(TVereDivoQuote &quote) const
             classes.push_back(found);
         }
     }
-    // A user class renamed meanwhile keeps its new name: keep the quote's order by name.
-    std::stable_sort(classes.begin(), classes.end(),
-                     [](const auto *a, const auto *b) { return CompareClassLines(*a, *b) < 0; });
-    quote.Classes = std::move(classes);
+    // A user class renamed meanwhile keeps its new name; the quote orders its lines by name.
+    quote.ReplaceClasses(std::move(classes));
     quote.ClericalClass = live(m_clerical);
     quote.SalesClass = live(m_sales);
     quote.DriversClass = live(m_drivers);

@@ -636,6 +636,19 @@ void TVereDivoQuote::AppendClass(TVereDivoClass &line)
                      &line);
 }
 
+void TVereDivoQuote::ReplaceClasses(std::vector<TVereDivoClass *> lines)
+{
+    for (const TVereDivoClass *line : lines) {
+        if (!InClassBook(*line)) {
+            throw std::invalid_argument("the class line " + line->DisplayName() +
+                                        " is not in the quote's class book");
+        }
+    }
+    std::stable_sort(lines.begin(), lines.end(), ByDisplayName);
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    m_classes = std::move(lines);
+}
+
 TVereDivoClass &TVereDivoQuote::AddClass(std::unique_ptr<TVereDivoClass> line)
 {
     TVereDivoClass &added = *line;

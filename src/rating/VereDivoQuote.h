@@ -139,6 +139,10 @@ public:
     // Puts a class-book line on the quote (kept in display-name order); a line that is not in
     // the book raises std::invalid_argument.
     void AppendClass(TVereDivoClass &line);
+    // The quote's lines become exactly these book lines (a window's Cancel putting the list
+    // back), in display-name order; a line that is not in the book raises
+    // std::invalid_argument and leaves the list as it was.
+    void ReplaceClasses(std::vector<TVereDivoClass *> lines);
     bool HasClass(const TVereDivoClass &line) const;
 
     // Down payment.

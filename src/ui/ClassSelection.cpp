@@ -262,7 +262,7 @@ int TfrmClassList::exec()
 {
     m_snapshot.emplace(m_quote);
     m_changed = false;
-    m_chosen.assign(m_quote.Classes.begin(), m_quote.Classes.end());
+    m_chosen.assign(m_quote.Classes().begin(), m_quote.Classes().end());
     Show();
     const int result = TEnterTabDialog::exec();
     if (result == QDialog::Accepted) {
@@ -289,7 +289,7 @@ void TfrmClassList::FillAvailable()
 {
     lstAvailable->clear();
     QList<QTreeWidgetItem *> rows;
-    for (const auto &line : m_quote.ClassBook) {
+    for (const auto &line : m_quote.ClassBook()) {
         rows.append(
             ClassRow(line.get(), {ToQString(line->DisplayName()), ToQString(Trim(line->Code))}));
     }
@@ -383,7 +383,7 @@ void TfrmClassList::Search()
     }
     txtSearch->clear();
     std::vector<TVereDivoClass *> matches;
-    for (const auto &line : m_quote.ClassBook) {
+    for (const auto &line : m_quote.ClassBook()) {
         if (Trim(line->Code) == code) {
             matches.push_back(line.get());
         }
@@ -495,7 +495,7 @@ void TfrmClassList::Calculate()
 
 void TfrmClassList::Commit()
 {
-    const std::vector<TVereDivoClass *> before = m_quote.Classes;
+    const std::vector<TVereDivoClass *> before = m_quote.Classes();
     for (TVereDivoClass *line : before) {
         if (!IsChosen(line)) {
             m_quote.RemoveClass(*line);

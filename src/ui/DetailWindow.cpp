@@ -466,12 +466,12 @@ TQuoteCommands TfrmVereDivoDetail::Commands() const
 
 bool TfrmVereDivoDetail::HasClasses() const
 {
-    return m_quote && !m_quote->Classes.empty();
+    return m_quote && !m_quote->Classes().empty();
 }
 
 int32_t TfrmVereDivoDetail::TotalPremium() const
 {
-    return m_quote ? m_quote->TotalPremium : 0;
+    return m_quote ? m_quote->Results.TotalPremium : 0;
 }
 
 bool TfrmVereDivoDetail::HasCompanyName() const
@@ -533,7 +533,7 @@ void TfrmVereDivoDetail::RecalculateAndShow()
         m_calculateAgain = false;
         bool calculated = false;
         try {
-            calculated = m_quote->CalculatePremium() && m_quote->TotalPremium != 0;
+            calculated = m_quote->CalculatePremium() && m_quote->Results.TotalPremium != 0;
         } catch (const std::exception &error) {
             ShowInformation(error.what());
             calculated = false;
@@ -543,14 +543,14 @@ void TfrmVereDivoDetail::RecalculateAndShow()
             txtDownPay->setText(QStringLiteral("N/A"));
             continue;
         }
-        txtTotalPremium->setText(ToQString(MoneyText(m_quote->TotalPremium)));
+        txtTotalPremium->setText(ToQString(MoneyText(m_quote->Results.TotalPremium)));
         if (m_quote->FullPaymentRequired()) {
             txtDownPay->setText(ToQString(m_quote->DownPaymentText()));
         } else {
             const double percent = m_quote->DownPercent();
             txtDownPay->setText(
-                ToQString(MoneyText(DownPaymentAmount(m_quote->TotalPremium, percent)) + "  (" +
-                          FixedText(percent, 0) + "%)"));
+                ToQString(MoneyText(DownPaymentAmount(m_quote->Results.TotalPremium, percent)) +
+                          "  (" + FixedText(percent, 0) + "%)"));
         }
     } while (m_calculateAgain && m_quote);
     m_calculating = false;
@@ -633,7 +633,7 @@ void TfrmVereDivoDetail::FillClassList()
     lstClasses->setSortingEnabled(false);
     lstClasses->clear();
     if (m_quote) {
-        for (TVereDivoClass *line : m_quote->Classes) {
+        for (TVereDivoClass *line : m_quote->Classes()) {
             lstClasses->addTopLevelItem(new TClassItem(*line));
         }
     }
@@ -877,7 +877,8 @@ void TfrmVereDivoDetail::btnDownPayClick()
         return;
     }
     // The quote's own percentage, also while its premium asks for full payment.
-    TfrmDownPayment dialog(m_quote->TotalPremium, RoundAmount(m_quote->PlanProfile->Down), this);
+    TfrmDownPayment dialog(m_quote->Results.TotalPremium, RoundAmount(m_quote->PlanProfile->Down),
+                           this);
     const bool done = dialog.exec() == QDialog::Accepted;
     if (const std::optional<int32_t> chosen = dialog.DefaultPercent()) {
         WriteDefaultDownPercent(m_quote->Application().ProgramFolder(), *chosen);

@@ -61,7 +61,7 @@ std::string Fixed2(double value)
 } // namespace
 
 TfrmDeviations::TfrmDeviations(TVereDivoQuote &quote, QWidget *parent)
-    : TEnterTabDialog(parent), m_lines(quote.Classes.begin(), quote.Classes.end())
+    : TEnterTabDialog(parent), m_lines(quote.Classes().begin(), quote.Classes().end())
 {
     setObjectName(QStringLiteral("frmDeviations"));
     setWindowTitle(QStringLiteral("Class Deviations"));

@@ -29,7 +29,7 @@ void SetInputValues(const TControlInterface &controls, const std::vector<TInputV
 std::unique_ptr<TRatingSnapshot> TakeRatingSnapshot(const TVereDivoQuote &quote)
 {
     auto snapshot = std::make_unique<TRatingSnapshot>();
-    for (const TVereDivoClass *line : quote.Classes) {
+    for (const TVereDivoClass *line : quote.Classes()) {
         auto copy = std::make_unique<TVereDivoClass>(line->CalcType);
         copy->CopyFrom(*line);
         snapshot->Classes.push_back(std::move(copy));

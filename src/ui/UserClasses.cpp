@@ -75,7 +75,7 @@ void TfrmUserClasses::Fill(const TVereDivoClass *selected)
 {
     lstUserClasses->clear();
     std::vector<TVereDivoClass *> users;
-    for (const auto &line : m_quote.ClassBook) {
+    for (const auto &line : m_quote.ClassBook()) {
         if (line->HasParent()) {
             users.push_back(line.get());
         }
@@ -217,7 +217,7 @@ void TfrmSubClassInfo::Fill()
     if (m_fixedParent != nullptr) {
         offered.push_back(m_fixedParent);
     } else {
-        for (const auto &line : m_quote.ClassBook) {
+        for (const auto &line : m_quote.ClassBook()) {
             if (!line->HasParent()) {
                 offered.push_back(line.get());
             }

@@ -52,22 +52,23 @@ TEST(PoolApplicationData, RatedClassesSkipTheClericalClassEightFieldsARow)
     TVereDivoClass &plumbing = q.h.Add("5183", 100000, 4);
     TVereDivoClass &building = q.h.Add("9015", 50000, 1);
     ASSERT_EQ(quote.ClericalClass, &clerical);
-    // The rows follow the quote's list: the order of the example, 8810, 5183, 9015.
-    quote.Classes = {&clerical, &plumbing, &building};
+    // The rows follow the quote's list, which keeps its lines in display-name order.
+    ASSERT_EQ(quote.Classes(), (std::vector<TVereDivoClass *> {&building, &clerical, &plumbing}));
     ASSERT_TRUE(q.h.Rate());
 
     EXPECT_EQ(Values(BuildApplicationData(quote, Mappings("40=200\n"))),
-              "40=PLUMBING NOC, INCLUDING DRIVERS\n41=5183\n42=4\n43=100000\n44=2.60\n45=2600\n"
-              "48=BUILDING OPERATION BY OWNER OR LESSEE NOC\n49=9015\n50=1\n51=50000\n52=2.65\n"
-              "53=1325\n");
-    // Item 201 writes every line, the clerical class first.
+              "40=BUILDING OPERATION BY OWNER OR LESSEE NOC\n41=9015\n42=1\n43=50000\n44=2.65\n"
+              "45=1325\n48=PLUMBING NOC, INCLUDING DRIVERS\n49=5183\n50=4\n51=100000\n52=2.60\n"
+              "53=2600\n");
+    // Item 201 writes every line, the clerical class among them.
     const std::vector<TQuoteDataInfo> all = BuildApplicationData(quote, Mappings("100=201\n"));
     ASSERT_EQ(all.size(), 18u);
     EXPECT_EQ(all[0].Field, 100);
-    EXPECT_EQ(all[1].Text, "8810");
+    EXPECT_EQ(all[1].Text, "9015");
     EXPECT_EQ(all[6].Field, 108);
+    EXPECT_EQ(all[7].Text, "8810");
     EXPECT_EQ(all[17].Field, 121);
-    EXPECT_EQ(all[17].Text, "1325");
+    EXPECT_EQ(all[17].Text, "2600");
 }
 
 TEST(PoolApplicationData, SalesAndDriversClassesAreLeftOutOfTheRatedRows)

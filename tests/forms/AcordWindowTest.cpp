@@ -221,7 +221,7 @@ TEST(AcordWindow, FilledTypedSavedAndFoundAgainWithTheQuote)
             TfrmAcord *window = AcordWindow(widget);
             ASSERT_NE(window, nullptr);
             EXPECT_EQ(window->windowTitle(), "Workers Compensation Acord");
-            EXPECT_EQ(ValueOf(*window, "C2"), quote.Quote().Classes[0]->Code);
+            EXPECT_EQ(ValueOf(*window, "C2"), quote.Quote().Classes()[0]->Code);
             EXPECT_EQ(ValueOf(*window, "K2"), IntText(CurrentYear() % 100));
             TypeInto(*window, "UWName", "Bakery and cafe");
             EXPECT_EQ(ValueOf(*window, "UWName"), "Bakery and cafe");
@@ -269,7 +269,7 @@ TEST(AcordWindow, ACorruptSavedFileLeavesTheQuoteUsable)
         TfrmAcord *window = AcordWindow(widget);
         ASSERT_NE(window, nullptr);
         EXPECT_EQ(window->windowTitle(), "NJ Pool Application");
-        EXPECT_EQ(ValueOf(*window, "C3"), quote.Quote().Classes[0]->Code)
+        EXPECT_EQ(ValueOf(*window, "C3"), quote.Quote().Classes()[0]->Code)
             << "the new data is filled in";
         quote.h.Prompter().QueueAnswer(Prompter::Answer::No);
         ClickButton(window, "&Close");
@@ -316,7 +316,7 @@ TEST(AcordWindow, PrintedToPdfWithTheQuotesData)
     const std::string text = PdfText(pdf);
     EXPECT_NE(text.find("ASHBY BAKERY"), std::string::npos);
     EXPECT_NE(text.find("Harbor Insurance Agency"), std::string::npos);
-    for (const TVereDivoClass *line : quote.Quote().Classes) {
+    for (const TVereDivoClass *line : quote.Quote().Classes()) {
         EXPECT_NE(text.find(line->Code), std::string::npos) << line->Code;
         EXPECT_NE(text.find(IntText(line->GetPayroll())), std::string::npos) << line->Code;
         EXPECT_NE(text.find(IntText(line->GetPremium())), std::string::npos) << line->Code;
@@ -334,7 +334,8 @@ TEST(AcordWindow, FinanceAgreementShownWithoutSaving)
         EXPECT_EQ(window->windowTitle(), "Premium Finance Agreement");
         EXPECT_TRUE(window->OK->isHidden());
         EXPECT_EQ(window->Cancel->text(), "Close");
-        EXPECT_EQ(ValueOf(*window, "TotalPremiums"), FixedText(quote.Quote().TotalPremium, 2));
+        EXPECT_EQ(ValueOf(*window, "TotalPremiums"),
+                  FixedText(quote.Quote().Results.TotalPremium, 2));
         EXPECT_EQ(ValueOf(*window, "Detail6"), "9");
         window->SetZoom(90);
         ClickButton(window, "Close");

@@ -18,8 +18,8 @@ TEST(ClassListSnapshot, PutsBackLinesPayrollsDeviationsEntriesAndExceptionClasse
     territories.SetPayroll(7000);
     q.AppendClass(territories);
     ASSERT_TRUE(h.Rate());
-    const int32_t total = q.TotalPremium;
-    const std::vector<TVereDivoClass *> order = q.Classes;
+    const int32_t total = q.Results.TotalPremium;
+    const std::vector<TVereDivoClass *> order = q.Classes();
 
     const TClassListSnapshot snapshot(q);
     plumbing.SetPayroll(1);
@@ -32,7 +32,7 @@ TEST(ClassListSnapshot, PutsBackLinesPayrollsDeviationsEntriesAndExceptionClasse
     q.ClericalClass = nullptr;
     snapshot.Restore(q);
 
-    EXPECT_EQ(q.Classes, order);
+    EXPECT_EQ(q.Classes(), order);
     EXPECT_EQ(q.ClericalClass, &clerical);
     EXPECT_EQ(plumbing.GetPayroll(), 90000);
     EXPECT_EQ(plumbing.Employees, 4);
@@ -44,7 +44,7 @@ TEST(ClassListSnapshot, PutsBackLinesPayrollsDeviationsEntriesAndExceptionClasse
     EXPECT_EQ(territories.GetPayroll(), 7000);
     EXPECT_EQ(q.FindClass("2003", "")->GetPayroll(), 0) << "a line added since is off again";
     ASSERT_TRUE(h.Rate());
-    EXPECT_EQ(q.TotalPremium, total);
+    EXPECT_EQ(q.Results.TotalPremium, total);
 }
 
 TEST(ClassListSnapshot, LinesDeletedMeanwhileStayGone)
@@ -63,6 +63,6 @@ TEST(ClassListSnapshot, LinesDeletedMeanwhileStayGone)
     const TClassListSnapshot snapshot(q);
     q.DeleteClass(branch);
     snapshot.Restore(q);
-    ASSERT_EQ(q.Classes.size(), 1u);
-    EXPECT_EQ(q.Classes[0]->Code, "5183");
+    ASSERT_EQ(q.Classes().size(), 1u);
+    EXPECT_EQ(q.Classes()[0]->Code, "5183");
 }

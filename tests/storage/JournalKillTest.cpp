@@ -293,7 +293,7 @@ protected:
             const auto reopened = ReopenQuote(*info, id);
             EXPECT_EQ(reopened->Lines(), expected.first) << "quote " << id;
             ASSERT_TRUE(reopened->Quote->CalculatePremium());
-            EXPECT_EQ(reopened->Quote->TotalPremium, expected.second) << "quote " << id;
+            EXPECT_EQ(reopened->Quote->Results.TotalPremium, expected.second) << "quote " << id;
         }
     }
 };
@@ -324,7 +324,7 @@ TEST_F(JournalKill, ASaveAResaveAndADeleteHappenWhollyOrNotAtAllWhereverTheyDie)
          {std::pair {"Earlier Roofing", "5645"}, std::pair {"Earlier Carpentry", "5437"}}) {
         auto earlier = MakeQuote(*info, company, {{code, 90000}, {"8810", 30000}});
         ASSERT_TRUE(info->QuoteDB().SaveQuote(*earlier->Quote));
-        saved[earlier->Quote->QuoteId] = {earlier->Lines(), earlier->Quote->TotalPremium};
+        saved[earlier->Quote->QuoteId] = {earlier->Lines(), earlier->Quote->Results.TotalPremium};
     }
     // The child processes make their own store; this one must not hold the folder's files.
     info->QuoteDB().ReleaseCustDBO();
@@ -345,9 +345,9 @@ TEST_F(JournalKill, ASaveAResaveAndADeleteHappenWhollyOrNotAtAllWhereverTheyDie)
     quote->Quote->QuoteInfo().SetQuoteID(id);
     quote->Quote->Customer().SetCustomerNumber(3);
     quote->Quote->QuoteInfo().SetCustomerNumber(3);
-    saved[id] = {quote->Lines(), quote->Quote->TotalPremium};
+    saved[id] = {quote->Lines(), quote->Quote->Results.TotalPremium};
     ExpectReopened(saved);
-    for (TVereDivoClass *line : std::vector<TVereDivoClass *>(quote->Quote->Classes)) {
+    for (TVereDivoClass *line : std::vector<TVereDivoClass *>(quote->Quote->Classes())) {
         if (line->Code == "8742") {
             quote->Quote->DeleteClass(*line);
         } else if (line->Code == "5645") {
@@ -362,7 +362,7 @@ TEST_F(JournalKill, ASaveAResaveAndADeleteHappenWhollyOrNotAtAllWhereverTheyDie)
             throw std::runtime_error("not saved");
         }
     });
-    saved[id] = {quote->Lines(), quote->Quote->TotalPremium};
+    saved[id] = {quote->Lines(), quote->Quote->Results.TotalPremium};
     ExpectReopened(saved);
 
     const Outcome deleted =

@@ -50,7 +50,7 @@ protected:
             quote->Quote->QuoteInfo().SetDescription("Office");
             quote->Quote->CalculatePremium();
             EXPECT_TRUE(info->QuoteDB().SaveQuote(*quote->Quote));
-            totals[quote->Quote->QuoteId] = quote->Quote->TotalPremium;
+            totals[quote->Quote->QuoteId] = quote->Quote->Results.TotalPremium;
         }
         return totals;
     }
@@ -61,7 +61,7 @@ protected:
         for (const auto &[id, total] : totals) {
             const auto reopened = ReopenQuote(info, id);
             ASSERT_TRUE(reopened->Quote->CalculatePremium());
-            EXPECT_EQ(reopened->Quote->TotalPremium, total) << "quote " << id;
+            EXPECT_EQ(reopened->Quote->Results.TotalPremium, total) << "quote " << id;
             EXPECT_EQ(reopened->Lines().size(), 2u);
         }
         EXPECT_EQ(info.QuoteDB().CustDBO().ListCustomers().size(), customers);

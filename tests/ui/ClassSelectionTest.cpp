@@ -58,7 +58,7 @@ std::vector<LineState> StateOf(const std::vector<TVereDivoClass *> &lines)
 std::vector<LineState> BookState(const TVereDivoQuote &quote)
 {
     std::vector<TVereDivoClass *> lines;
-    for (const auto &line : quote.ClassBook) {
+    for (const auto &line : quote.ClassBook()) {
         lines.push_back(line.get());
     }
     return StateOf(lines);
@@ -127,9 +127,9 @@ TEST_F(ClassWindowsTest, AddingEditingAndDeletingClassesGivesThePremiumOfTheRati
         ASSERT_EQ(window.exec(), QDialog::Accepted);
         EXPECT_TRUE(window.QuoteChanged());
     }
-    ASSERT_EQ(Quote().Classes.size(), 3u);
+    ASSERT_EQ(Quote().Classes().size(), 3u);
     ASSERT_TRUE(Quote().CalculatePremium());
-    const int32_t first = Quote().TotalPremium;
+    const int32_t first = Quote().Results.TotalPremium;
     EXPECT_GT(first, 0);
     EXPECT_EQ(first, RatedTotal());
 
@@ -161,11 +161,11 @@ TEST_F(ClassWindowsTest, AddingEditingAndDeletingClassesGivesThePremiumOfTheRati
             .Then(PayrollDialog("310000", "7"));
         ASSERT_EQ(window.exec(), QDialog::Accepted);
     }
-    ASSERT_EQ(Quote().Classes.size(), 2u);
+    ASSERT_EQ(Quote().Classes().size(), 2u);
     EXPECT_EQ(Quote().FindClass("5437", "")->GetPayroll(), 0) << "a class off the quote";
     ASSERT_TRUE(Quote().CalculatePremium());
-    EXPECT_NE(Quote().TotalPremium, first);
-    EXPECT_EQ(Quote().TotalPremium, RatedTotal());
+    EXPECT_NE(Quote().Results.TotalPremium, first);
+    EXPECT_EQ(Quote().Results.TotalPremium, RatedTotal());
 }
 
 TEST_F(ClassWindowsTest, CancelPutsBackTheClassListExactly)
@@ -181,10 +181,10 @@ TEST_F(ClassWindowsTest, CancelPutsBackTheClassListExactly)
     territories.SetEmployees(2);
     Quote().AppendClass(territories);
     ASSERT_TRUE(Quote().CalculatePremium());
-    const int32_t total = Quote().TotalPremium;
-    const auto classes = StateOf(Quote().Classes);
+    const int32_t total = Quote().Results.TotalPremium;
+    const auto classes = StateOf(Quote().Classes());
     const auto book = BookState(Quote());
-    const std::vector<TVereDivoClass *> order = Quote().Classes;
+    const std::vector<TVereDivoClass *> order = Quote().Classes();
     TVereDivoClass *const clerical = Quote().ClericalClass;
 
     TfrmClassList window(Quote());
@@ -220,12 +220,12 @@ TEST_F(ClassWindowsTest, CancelPutsBackTheClassListExactly)
         });
     EXPECT_EQ(window.exec(), QDialog::Rejected);
     EXPECT_FALSE(window.QuoteChanged());
-    EXPECT_EQ(Quote().Classes, order);
-    EXPECT_EQ(StateOf(Quote().Classes), classes);
+    EXPECT_EQ(Quote().Classes(), order);
+    EXPECT_EQ(StateOf(Quote().Classes()), classes);
     EXPECT_EQ(BookState(Quote()), book);
     EXPECT_EQ(Quote().ClericalClass, clerical);
     ASSERT_TRUE(Quote().CalculatePremium());
-    EXPECT_EQ(Quote().TotalPremium, total);
+    EXPECT_EQ(Quote().Results.TotalPremium, total);
 }
 
 TEST_F(ClassWindowsTest, ExceptionPayrollsIfAnyAndTheEmployeeQuestion)
@@ -262,12 +262,12 @@ TEST_F(ClassWindowsTest, ExceptionPayrollsIfAnyAndTheEmployeeQuestion)
     });
     ASSERT_EQ(window.exec(), QDialog::Accepted);
     EXPECT_EQ(window.txtSalesEmp->text(), "1");
-    ASSERT_EQ(Quote().Classes.size(), 1u);
-    EXPECT_EQ(Quote().Classes[0], Quote().SalesClass);
+    ASSERT_EQ(Quote().Classes().size(), 1u);
+    EXPECT_EQ(Quote().Classes()[0], Quote().SalesClass);
     EXPECT_EQ(Quote().SalesClass->GetPayroll(), 25000);
     EXPECT_EQ(Quote().SalesClass->Employees, 1);
     ASSERT_TRUE(Quote().CalculatePremium());
-    EXPECT_EQ(Quote().TotalPremium, RatedTotal());
+    EXPECT_EQ(Quote().Results.TotalPremium, RatedTotal());
 }
 
 TEST_F(ClassWindowsTest, SearchFindsNoneOneOrSeveralClasses)
@@ -324,8 +324,8 @@ TEST_F(ClassWindowsTest, SearchFindsNoneOneOrSeveralClasses)
         })
         .Then(PayrollDialog("30000", "1"));
     ASSERT_EQ(window.exec(), QDialog::Accepted);
-    ASSERT_EQ(Quote().Classes.size(), 1u);
-    EXPECT_EQ(Quote().Classes[0], &branch);
+    ASSERT_EQ(Quote().Classes().size(), 1u);
+    EXPECT_EQ(Quote().Classes()[0], &branch);
     EXPECT_EQ(branch.GetPayroll(), 30000);
 }
 
@@ -414,7 +414,7 @@ TEST_F(ClassWindowsTest, ExceptionFieldsRefuseAPayrollBeyondTheRange)
     });
     EXPECT_EQ(window.exec(), QDialog::Rejected);
     EXPECT_EQ(Quote().ClericalClass->GetPayroll(), 0);
-    EXPECT_TRUE(Quote().Classes.empty());
+    EXPECT_TRUE(Quote().Classes().empty());
 }
 
 TEST_F(ClassWindowsTest, ContractorsClassTakesFourPayrollsAndTheirTotal)
@@ -496,7 +496,7 @@ TEST_F(ClassWindowsTest, AvailableListIsSortedAndItsPopupOffersItsCommands)
         .Then([&](QWidget *modal) {
             TfrmClassList &w = ClassList(modal);
             const QStringList names = ColumnTexts(w.lstAvailable, 0);
-            EXPECT_EQ(static_cast<size_t>(names.size()), Quote().ClassBook.size());
+            EXPECT_EQ(static_cast<size_t>(names.size()), Quote().ClassBook().size());
             QStringList sorted = names;
             std::sort(sorted.begin(), sorted.end());
             EXPECT_EQ(names, sorted);
@@ -551,8 +551,8 @@ TEST_F(NewJerseyClassWindowsTest, APlanWithoutDriversHidesThemAndRatesLikeTheCom
         })
         .Then(PayrollDialog("60000", "2"));
     ASSERT_EQ(window.exec(), QDialog::Accepted);
-    ASSERT_EQ(Quote().Classes.size(), 2u);
+    ASSERT_EQ(Quote().Classes().size(), 2u);
     ASSERT_TRUE(Quote().CalculatePremium());
-    EXPECT_GT(Quote().TotalPremium, 0);
-    EXPECT_EQ(Quote().TotalPremium, RatedTotal());
+    EXPECT_GT(Quote().Results.TotalPremium, 0);
+    EXPECT_EQ(Quote().Results.TotalPremium, RatedTotal());
 }

@@ -25,7 +25,7 @@ int32_t ClassWindowsTest::RatedTotal()
     request["broker"] = Quote().PlanId;
     request["effective"] = "07/01/2026";
     request["classes"] = nlohmann::json::array();
-    for (const TVereDivoClass *line : Quote().Classes) {
+    for (const TVereDivoClass *line : Quote().Classes()) {
         request["classes"].push_back({{"code", line->Code},
                                       {"subcode", line->SubCode},
                                       {"payroll", line->GetPayroll()},

@@ -119,14 +119,14 @@ TEST_F(DetailWindow, ClassesShowWithTheirPremiumsAndTheTotalsFollow)
     const auto window = OpenWindow("MA", EncodeDate(2026, 7, 15));
     AddClasses(*window, {{"5183", 90000, 4}, {"8810", 30000, 2}});
     TVereDivoQuote &quote = *window->Quote();
-    ASSERT_EQ(quote.Classes.size(), 2u);
+    ASSERT_EQ(quote.Classes().size(), 2u);
     EXPECT_THAT(ClassRows(*window),
                 ElementsAre("CLERICAL OFFICE EMPLOYEES NOC | 8810 | $30,000 | 0.09 | $27",
                             "PLUMBING NOC, INCLUDING DRIVERS | 5183 | $90,000 | 2.60 | $2,340"));
-    ASSERT_GT(quote.TotalPremium, 0);
-    EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(quote.TotalPremium));
+    ASSERT_GT(quote.Results.TotalPremium, 0);
+    EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(quote.Results.TotalPremium));
     EXPECT_EQ(Shown(window->txtDownPay),
-              MoneyText(DownPaymentAmount(quote.TotalPremium, 25)) + "  (25%)");
+              MoneyText(DownPaymentAmount(quote.Results.TotalPremium, 25)) + "  (25%)");
     EXPECT_TRUE(window->btnDelete->isEnabled());
     EXPECT_EQ(window->lstClasses->topLevelItem(0)->textAlignment(4),
               static_cast<int>(Qt::AlignRight | Qt::AlignVCenter));
@@ -139,15 +139,15 @@ TEST_F(DetailWindow, ClassesShowWithTheirPremiumsAndTheTotalsFollow)
     window->lstClasses->sortByColumn(0, Qt::AscendingOrder);
 
     // A factor typed and left recalculates at once; a list entry picked too.
-    const int32_t before = quote.TotalPremium;
+    const int32_t before = quote.Results.TotalPremium;
     Type(*window, "txtExpMod", "1.10");
-    EXPECT_NE(quote.TotalPremium, before);
-    EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(quote.TotalPremium));
+    EXPECT_NE(quote.Results.TotalPremium, before);
+    EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(quote.Results.TotalPremium));
     auto *merit = qobject_cast<QComboBox *>(window->InputWidgets()->WidgetNamed("lstMerit"));
     merit->setCurrentIndex(merit->findText(QStringLiteral("-5")));
     // The merit rule: a merit factor puts the mod back to 1.00.
     EXPECT_EQ(Shown(Box(*window, "txtExpMod")), "1.00");
-    EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(quote.TotalPremium));
+    EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(quote.Results.TotalPremium));
     EXPECT_THAT(prompter.Texts(), IsEmpty());
 }
 
@@ -211,7 +211,7 @@ TEST_F(DetailWindow, AddClassAndDeviationsOpenTheirWindowsAndCancelKeepsTheQuote
     EXPECT_THAT(ClassRows(*window),
                 ElementsAre("CLERICAL OFFICE EMPLOYEES NOC | 8810 | $75,000 | 0.09 | $68",
                             "PLUMBING NOC, INCLUDING DRIVERS | 5183 | $90,000 | 2.60 | $2,340"));
-    EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(window->Quote()->TotalPremium));
+    EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(window->Quote()->Results.TotalPremium));
     EXPECT_NE(Shown(window->txtTotalPremium), total);
 }
 
@@ -242,10 +242,10 @@ TEST_F(DetailWindow, RemovingTheLastClassLeavesNoPremium)
     EXPECT_THAT(prompter.Texts(),
                 ElementsAre("Are you sure you want to remove this class?\r\rPLUMBING NOC, "
                             "INCLUDING DRIVERS"));
-    EXPECT_EQ(window->Quote()->Classes.size(), 1u);
+    EXPECT_EQ(window->Quote()->Classes().size(), 1u);
     prompter.QueueAnswer(Prompter::Answer::Yes);
     window->btnDelete->click();
-    EXPECT_TRUE(window->Quote()->Classes.empty());
+    EXPECT_TRUE(window->Quote()->Classes().empty());
     EXPECT_EQ(window->lstClasses->topLevelItemCount(), 0);
     EXPECT_EQ(window->txtTotalPremium->text(), QStringLiteral("N/A"));
     EXPECT_EQ(window->txtDownPay->text(), QStringLiteral("N/A"));
@@ -259,9 +259,9 @@ TEST_F(DetailWindow, ASmallPremiumIsPaidInFull)
 {
     const auto window = OpenWindow("MA", EncodeDate(2026, 7, 15));
     AddClasses(*window, {{"8810", 30000, 2}});
-    ASSERT_LT(window->Quote()->TotalPremium, 1000);
+    ASSERT_LT(window->Quote()->Results.TotalPremium, 1000);
     EXPECT_EQ(window->txtDownPay->text(), QStringLiteral("N/A"));
-    EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(window->Quote()->TotalPremium));
+    EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(window->Quote()->Results.TotalPremium));
 }
 
 TEST_F(DetailWindow, ADateBeforeTheEarliestRatingDateIsRefused)
@@ -359,12 +359,12 @@ TEST_F(DetailWindow, AnotherClassListNeedsASeparateQuoteThatTakesTheRatingData)
     EXPECT_EQ(follower.dtEffective->date(), QDate(2026, 3, 2));
     EXPECT_EQ(carried.QuoteId, 0);
     std::vector<std::string> codes;
-    for (const TVereDivoClass *line : carried.Classes) {
+    for (const TVereDivoClass *line : carried.Classes()) {
         codes.push_back(line->Code + " " + IntText(line->GetPayroll()));
     }
     EXPECT_THAT(codes, ElementsAre("8810 30000", "5183 90000"));
     EXPECT_EQ(Shown(Box(follower, "txtExpMod")), "0.90");
-    EXPECT_EQ(Shown(follower.txtTotalPremium), MoneyText(carried.TotalPremium));
+    EXPECT_EQ(Shown(follower.txtTotalPremium), MoneyText(carried.Results.TotalPremium));
     EXPECT_NE(follower.txtTotalPremium->text(), QStringLiteral("N/A"));
     EXPECT_TRUE(carried.Modified);
 }
@@ -393,11 +393,13 @@ TEST_F(DetailWindow, PremiumDetailShowsEveryAmountOfTheCalculation)
     });
     // A double click on a total opens it too.
     QTest::mouseDClick(window->txtTotalPremium, Qt::LeftButton);
-    EXPECT_THAT(figures,
-                ElementsAre(MoneyText(quote.TotalManualPremium), MoneyText(quote.UnmodifiedPremium),
-                            MoneyText(quote.ModifiedPremium), MoneyText(quote.StandardPremium),
-                            MoneyText(quote.ExpenseConstant), MoneyText(quote.Assessment),
-                            MoneyText(quote.TotalPremium)));
+    EXPECT_THAT(
+        figures,
+        ElementsAre(
+            MoneyText(quote.Results.TotalManualPremium), MoneyText(quote.Results.UnmodifiedPremium),
+            MoneyText(quote.Results.ModifiedPremium), MoneyText(quote.Results.StandardPremium),
+            MoneyText(quote.Results.ExpenseConstant), MoneyText(quote.Results.Assessment),
+            MoneyText(quote.Results.TotalPremium)));
     EXPECT_EQ(gap, 12);
 }
 
@@ -405,7 +407,7 @@ TEST_F(DetailWindow, TheDownPaymentDialogSetsTheQuoteAndWritesTheDefault)
 {
     const auto window = OpenWindow("MA", EncodeDate(2026, 7, 15));
     AddClasses(*window, {{"5183", 90000, 4}, {"8810", 30000, 2}});
-    const int32_t total = window->Quote()->TotalPremium;
+    const int32_t total = window->Quote()->Results.TotalPremium;
     ModalScript script;
     QString shownAbove;
     script
@@ -492,11 +494,11 @@ TEST_F(DetailWindow, EnterMovesOnAndLettersPressNothingWithoutAlt)
     expMod->setFocus(Qt::TabFocusReason);
     expMod->selectAll();
     QTest::keyClicks(expMod, "1.2");
-    const int32_t before = window->Quote()->TotalPremium;
+    const int32_t before = window->Quote()->Results.TotalPremium;
     QTest::keyClick(expMod, Qt::Key_Return);
     EXPECT_FALSE(expMod->hasFocus());
     EXPECT_EQ(QApplication::focusWidget(), window->InputWidgets()->WidgetNamed("lstMerit"));
-    EXPECT_NE(window->Quote()->TotalPremium, before) << "leaving the box recalculated";
+    EXPECT_NE(window->Quote()->Results.TotalPremium, before) << "leaving the box recalculated";
 
     // Enter on a button presses it.
     int deletions = 0;
@@ -521,11 +523,11 @@ TEST_F(DetailWindow, ALetterInAFactorIsRefusedWithItsMessage)
 {
     const auto window = OpenWindow("MA", EncodeDate(2026, 7, 15));
     AddClasses(*window, {{"5183", 90000, 4}});
-    const int32_t total = window->Quote()->TotalPremium;
+    const int32_t total = window->Quote()->Results.TotalPremium;
     Type(*window, "txtExpMod", "x");
     EXPECT_THAT(prompter.Texts(), ElementsAre("Experience Mod must be greater than 0.2000"));
     EXPECT_EQ(Trim(Shown(Box(*window, "txtExpMod"))), "1.00");
-    EXPECT_EQ(window->Quote()->TotalPremium, total);
+    EXPECT_EQ(window->Quote()->Results.TotalPremium, total);
     EXPECT_EQ(Shown(window->txtTotalPremium), MoneyText(total));
 }
 

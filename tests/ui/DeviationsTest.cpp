@@ -54,7 +54,7 @@ protected:
 
     int RowOf(const TVereDivoClass *line) const
     {
-        const auto &classes = const_cast<DeviationsTest *>(this)->Quote().Classes;
+        const auto &classes = const_cast<DeviationsTest *>(this)->Quote().Classes();
         return static_cast<int>(std::find(classes.begin(), classes.end(), line) - classes.begin());
     }
 
@@ -100,7 +100,7 @@ TEST_F(DeviationsTest, DeviationsAndRatesTypedAreAppliedOnDone)
     EXPECT_DOUBLE_EQ(carpentry->Rate, 5.45 * 1.2);
     EXPECT_DOUBLE_EQ(clerical->Deviation, clericalDeviation);
     ASSERT_TRUE(Quote().CalculatePremium());
-    EXPECT_EQ(Quote().TotalManualPremium,
+    EXPECT_EQ(Quote().Results.TotalManualPremium,
               RoundAmount(2.60 * 1.16 * 1000) + RoundAmount(5.45 * 1.2 * 2000) +
                   RoundAmount(0.09 * 800));
 }

@@ -115,14 +115,14 @@ TEST_F(ClassWindowsTest, UserClassSetupStoresTheClassAndOffersIt)
 
     EXPECT_THAT(StoredUserClasses(ProgramFolder()),
                 ElementsAre(StoredUserClass {"8810", "%1", "8810", "OFFICE STAFF*"}));
-    ASSERT_EQ(Quote().Classes.size(), 1u);
-    const TVereDivoClass &staff = *Quote().Classes[0];
+    ASSERT_EQ(Quote().Classes().size(), 1u);
+    const TVereDivoClass &staff = *Quote().Classes()[0];
     EXPECT_EQ(staff.SubCode, "%1");
     EXPECT_EQ(staff.GetPayroll(), 40000);
     EXPECT_DOUBLE_EQ(staff.Rate, Quote().ClericalClass->Rate);
     ASSERT_TRUE(Quote().CalculatePremium());
     // The rating command reads the same stored class from the same folder.
-    EXPECT_EQ(Quote().TotalPremium, RatedTotal());
+    EXPECT_EQ(Quote().Results.TotalPremium, RatedTotal());
 }
 
 TEST_F(ClassWindowsTest, UserClassesAreRenamedAndDeleted)
@@ -167,7 +167,7 @@ TEST_F(ClassWindowsTest, UserClassesAreRenamedAndDeleted)
     setup.btnDelete->click();
     EXPECT_THAT(StoredUserClasses(ProgramFolder()), IsEmpty());
     EXPECT_EQ(Quote().FindClass("5645", "%1"), nullptr);
-    EXPECT_TRUE(Quote().Classes.empty());
+    EXPECT_TRUE(Quote().Classes().empty());
     EXPECT_EQ(setup.lstUserClasses->topLevelItemCount(), 0);
 
     // Nothing left to pick.
@@ -211,7 +211,7 @@ TEST_F(ClassWindowsTest, DeletingAChosenUserClassInTheSetupLeavesTheChosenList)
         });
     EXPECT_EQ(window.exec(), QDialog::Rejected);
     EXPECT_TRUE(window.QuoteChanged()) << "a class of the quote is gone";
-    ASSERT_EQ(Quote().Classes.size(), 1u);
-    EXPECT_EQ(Quote().Classes[0]->Code, "5183");
-    EXPECT_EQ(Quote().Classes[0]->GetPayroll(), 90000);
+    ASSERT_EQ(Quote().Classes().size(), 1u);
+    EXPECT_EQ(Quote().Classes()[0]->Code, "5183");
+    EXPECT_EQ(Quote().Classes()[0]->GetPayroll(), 90000);
 }

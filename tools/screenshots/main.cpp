@@ -183,7 +183,7 @@ int Run()
         Save(&dialog, "premium-detail-nj");
     }
     {
-        TfrmDownPayment dialog(maQuote.TotalPremium, 25, &main);
+        TfrmDownPayment dialog(maQuote.Results.TotalPremium, 25, &main);
         dialog.show();
         Save(&dialog, "down-payment");
     }

@@ -347,7 +347,7 @@ TEST(WcribFlow, TheListAndTheCallbackAnswerTheScriptFromTheQuote)
     submission.MacroCallback(macro, "WORK_COMP_GET_CLASS_COUNT", &variables, &dataIn);
     EXPECT_EQ(NameValue(dataIn, "WC_CLASS_COUNT"), "2");
     submission.MacroCallback(macro, "WORK_COMP_GET_CLASS", &variables, &dataIn);
-    const TVereDivoClass &second = *ma.harness.Quote().Classes[1];
+    const TVereDivoClass &second = *ma.harness.Quote().Classes()[1];
     EXPECT_EQ(NameValue(dataIn, "WC_CLASS_CODE"), second.Code);
     EXPECT_EQ(NameValue(dataIn, "WC_CLASS_PAYROLL"), IntText(second.GetPayroll()));
     submission.MacroCallback(macro, "SOMETHING_ELSE", &variables, &dataIn);
