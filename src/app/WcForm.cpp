@@ -11,6 +11,7 @@
 #include "core/States.h"
 #include "core/Text.h"
 #include "db/VereDivoDatabase.h"
+#include "maintenance/MaintenanceWindows.h"
 #include "rating/DownPayment.h"
 #include "rating/QuoteApplication.h"
 #include "rating/VereDivoQuote.h"
@@ -241,22 +242,15 @@ void TWC_MDI::CreateMenus()
         item(utilities, "mnuUpperCase", "Upp&ercase Class Codes", &TWC_MDI::mnuUpperCaseClick);
     mnuChooseState =
         item(utilities, "mnuChooseState", "&Choose Active State", &TWC_MDI::mnuChooseStateClick);
-    mnuDeleteClassCodes = item(utilities, "mnuDeleteClassCodes", "&Delete Class Codes", nullptr);
-    mnuAddNewClassFile = item(utilities, "mnuAddNewClassFile", "Add New Class File", nullptr);
-    CopyInputs1 = item(utilities, "CopyInputs1", "Copy Inputs", nullptr);
-    CopyHazardCodes1 = item(utilities, "CopyHazardCodes1", "Copy Ha&zard Codes", nullptr);
+    mnuDeleteClassCodes = item(utilities, "mnuDeleteClassCodes", "&Delete Class Codes",
+                               &TWC_MDI::mnuDeleteClassCodesClick);
+    mnuAddNewClassFile = item(utilities, "mnuAddNewClassFile", "Add New Class File",
+                              &TWC_MDI::mnuAddNewClassFileClick);
+    CopyInputs1 = item(utilities, "CopyInputs1", "Copy Inputs", &TWC_MDI::CopyInputs1Click);
+    CopyHazardCodes1 =
+        item(utilities, "CopyHazardCodes1", "Copy Ha&zard Codes", &TWC_MDI::CopyHazardCodes1Click);
     CreateDistributionData1 = item(utilities, "CreateDistributionData1", "Create Distribution Data",
                                    &TWC_MDI::CreateDistributionData1Click);
-    // The maintenance windows are not part of this program yet; each says so.
-    const auto maintenanceWindow = [this](QAction *action, const char *window) {
-        connect(action, &QAction::triggered, this, [this, window] {
-            ShowNotAvailable(std::string("The \"") + window + "\" maintenance window");
-        });
-    };
-    maintenanceWindow(mnuDeleteClassCodes, "Delete Class Clodes");
-    maintenanceWindow(mnuAddNewClassFile, "Add New Class File");
-    maintenanceWindow(CopyInputs1, "Copy Inputs");
-    maintenanceWindow(CopyHazardCodes1, "Copy Hazard Codes");
     utilities->addSeparator();
     mnuMAApp2003 = item(utilities, "mnuMAApp2003", "Use Office 2003 App (MA Only)", nullptr);
     mnuMAApp2007 = item(utilities, "mnuMAApp2007", "Use Office 2007 App (MA Only)", nullptr);
@@ -841,11 +835,43 @@ void TWC_MDI::mnuChooseStateClick()
     }
 }
 
+template<typename Window>
+void TWC_MDI::ShowMaintenanceWindow()
+{
+    Window window(Database(), this);
+    // The running broker's plan first: the plan list holds every broker's plans.
+    window.SelectPlan(m_brokerNumber, StateNumber(m_appInfo->ActiveState()));
+    window.exec();
+}
+
+void TWC_MDI::mnuDeleteClassCodesClick()
+{
+    ShowMaintenanceWindow<TfrmDeleteClassCodes>();
+}
+
+void TWC_MDI::mnuAddNewClassFileClick()
+{
+    ShowMaintenanceWindow<TfrmAddClassFile>();
+}
+
+void TWC_MDI::CopyInputs1Click()
+{
+    ShowMaintenanceWindow<TfrmCopyInputs>();
+}
+
+void TWC_MDI::CopyHazardCodes1Click()
+{
+    ShowMaintenanceWindow<TfrmCopyHazardCodes>();
+}
+
 void TWC_MDI::CreateDistributionData1Click()
 {
-    if (!RefusedWithOpenWindows()) {
-        ShowNotAvailable("The \"Prepare Setup File\" maintenance window");
+    if (RefusedWithOpenWindows()) {
+        return;
     }
+    TfrmPrepareSetup window(Database(), m_appInfo->DataFolder(),
+                            StateNumber(m_appInfo->ActiveState()), m_brokerNumber, this);
+    window.exec();
 }
 
 void TWC_MDI::mnuMAAppClick(QAction *checked)

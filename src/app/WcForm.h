@@ -179,6 +179,10 @@ private:
     void mnuUninstallClick();
     void mnuUpperCaseClick();
     void mnuChooseStateClick();
+    void mnuDeleteClassCodesClick();
+    void mnuAddNewClassFileClick();
+    void CopyInputs1Click();
+    void CopyHazardCodes1Click();
     void CreateDistributionData1Click();
     void mnuMAAppClick(QAction *checked);
     void Help2Click();
@@ -195,6 +199,9 @@ private:
     // A command that needs a quote window: nothing without one, else the readiness check.
     QuoteWindow *QuoteReadyFor(const std::string &verb);
     bool RefusedWithOpenWindows();
+    // A maintenance window on the table set, shown modally with the running broker's plan.
+    template<typename Window>
+    void ShowMaintenanceWindow();
     void ShowAgencyProfile();
     void OpenDocument(const std::string &path);
     void ShowNotAvailable(const std::string &what);
