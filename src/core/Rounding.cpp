@@ -1,7 +1,12 @@
 #include "core/Rounding.h"
 
+#include "core/Errors.h"
+#include "core/Text.h"
+
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -30,6 +35,35 @@ int32_t ClampToInt32(double x)
 int32_t RoundAmount(double x)
 {
     return ClampToInt32(RoundHalfAway(x));
+}
+
+int32_t CheckedAmount(int64_t value, std::string_view what)
+{
+    constexpr int64_t largest = std::numeric_limits<int32_t>::max();
+    constexpr int64_t smallest = std::numeric_limits<int32_t>::min();
+    if (value > largest || value < smallest) {
+        throw EAmountRange("The " + std::string(what) + " (" + MoneyText(value) +
+                           ") does not fit the largest amount the program can rate (" +
+                           MoneyText(value > 0 ? largest : smallest) + ").");
+    }
+    return static_cast<int32_t>(value);
+}
+
+int32_t CheckedRoundAmount(double x, std::string_view what)
+{
+    const double rounded = RoundHalfAway(x);
+    // Beyond 2^62 (or not a number) the figure is only named by its sign.
+    constexpr double limit = 4611686018427387904.0;
+    if (std::isnan(rounded)) {
+        throw EAmountRange("The " + std::string(what) + " is not a number.");
+    }
+    return CheckedAmount(static_cast<int64_t>(std::clamp(rounded, -limit, limit)), what);
+}
+
+int32_t ClampedAmount(int64_t value)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 double RoundTo(double x, int n)

@@ -146,6 +146,18 @@ void TVereDivoClass::Recalculate()
     PayrollText = Payroll == 0 ? "If Any" : MoneyText(Payroll);
 }
 
+void TVereDivoClass::CheckAmounts() const
+{
+    const std::string what = "premium of class " + Trim(Code);
+    if (CalcType == 1) {
+        CheckedRoundAmount(Rate * Payroll * 0.01, what);
+        CheckedRoundAmount(Payroll * StateRate * 0.01, what);
+    } else if (CalcType == 2) {
+        CheckedRoundAmount(Employees * Rate, what);
+        CheckedRoundAmount(Employees * StateRate, what);
+    }
+}
+
 int CompareClassLines(const TVereDivoClass &a, const TVereDivoClass &b)
 {
     return a.DisplayName().compare(b.DisplayName());
@@ -187,11 +199,11 @@ void TMultiEntryVereDivoClass::CreateEntries()
 
 int32_t TMultiEntryVereDivoClass::GetPayroll() const
 {
-    int32_t total = 0;
+    int64_t total = 0;
     for (const TVereDivoPayrollItem &entry : Entries) {
         total += entry.Payroll;
     }
-    return total;
+    return ClampedAmount(total);
 }
 
 std::string TMultiEntryVereDivoClass::GetPayrollText() const
@@ -201,11 +213,24 @@ std::string TMultiEntryVereDivoClass::GetPayrollText() const
 
 int32_t TMultiEntryVereDivoClass::GetPremium() const
 {
-    int32_t entries = 0;
+    int64_t total = BasePremium;
     for (const TVereDivoPayrollItem &entry : Entries) {
-        entries += entry.Premium;
+        total += entry.Premium;
     }
-    return BasePremium + entries;
+    return ClampedAmount(total);
+}
+
+void TMultiEntryVereDivoClass::CheckAmounts() const
+{
+    TCarrierSpecificVereDivoClass::CheckAmounts();
+    int64_t payroll = 0;
+    int64_t premium = BasePremium;
+    for (const TVereDivoPayrollItem &entry : Entries) {
+        payroll += entry.Payroll;
+        premium += entry.Premium;
+    }
+    CheckedAmount(payroll, "payroll of class " + Trim(Code));
+    CheckedAmount(premium, "premium of class " + Trim(Code));
 }
 
 // Every recomputation, not only a new total, keeps the premium of the total payroll:
@@ -217,10 +242,11 @@ void TMultiEntryVereDivoClass::Recalculate()
         return;
     }
     BasePremium = Premium;
-    Premium = 0;
+    int64_t entries = 0;
     for (const TVereDivoPayrollItem &entry : Entries) {
-        Premium += entry.Premium;
+        entries += entry.Premium;
     }
+    Premium = ClampedAmount(entries);
 }
 
 std::string TMultiEntryVereDivoClass::GetEntrySplitWord(int32_t /*entryNo*/) const

@@ -52,6 +52,9 @@ public:
     virtual bool EditPayroll();
     // Reads the current row of a class table; computes no premium.
     virtual void LoadFromTable(const TCBTable &table);
+    // Raises EAmountRange when the line's payroll or premium does not fit 32 bits (the stored
+    // figures are clamped then); the quote checks every line before it rates.
+    virtual void CheckAmounts() const;
 
     void SetEmployees(int32_t count);
     void SetDeviation(double factor);
@@ -104,6 +107,7 @@ public:
     // The premium of the total payroll plus the entries' own premiums (which nothing sets,
     // so in practice the premium of the total).
     int32_t GetPremium() const override;
+    void CheckAmounts() const override;
 
     virtual int32_t GetEntryCount() const = 0;
     virtual std::string GetEntrySplitWord(int32_t entryNo) const;

@@ -1,6 +1,7 @@
 #include "rating/VereDivoQuote.h"
 
 #include "core/BusyCursor.h"
+#include "core/Errors.h"
 #include "core/Prompter.h"
 #include "core/Rounding.h"
 #include "core/States.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 namespace {
@@ -169,13 +171,30 @@ void TVereDivoQuote::Recalculate()
 
 // ---- the calculation ----------------------------------------------------------------------
 
+namespace {
+
+// Every amount after the manual premium is that premium times factors plus charges, all held in
+// 32 bits: an eighth of the 32-bit range leaves them room.
+constexpr int64_t LargestManualPremium = std::numeric_limits<int32_t>::max() / 8;
+
+int32_t ManualPremium(int64_t total)
+{
+    if (total > LargestManualPremium) {
+        throw EAmountRange("The total manual premium (" + MoneyText(total) + ") is more than " +
+                           MoneyText(LargestManualPremium) + ", the largest the program can rate.");
+    }
+    return CheckedAmount(total, "total manual premium");
+}
+
+} // namespace
+
 int32_t TVereDivoQuote::GetTotalPremiumOfClasses() const
 {
     int64_t total = 0;
     for (const TVereDivoClass *line : m_classes) {
         total += line->GetPremium();
     }
-    return static_cast<int32_t>(total);
+    return ManualPremium(total);
 }
 
 int32_t TVereDivoQuote::GetTotalStatePremiumOfClasses() const
@@ -184,7 +203,7 @@ int32_t TVereDivoQuote::GetTotalStatePremiumOfClasses() const
     for (const TVereDivoClass *line : m_classes) {
         total += line->GetStatePremium();
     }
-    return static_cast<int32_t>(total);
+    return ManualPremium(total);
 }
 
 void TVereDivoQuote::ResetResults()
@@ -202,24 +221,35 @@ bool TVereDivoQuote::CalculatePremium()
     EnsureFactors();
 
     bool result = true;
-    if (!PlanProfile->CalcBySeq) {
-        Log("Calculate Premium - Calc For State");
-        result = CalculateState();
-    } else {
-        // Without a state sequence only the fees make up the total; starting from zero keeps
-        // repeated calculations from adding the fees again and again.
+    try {
+        for (const TVereDivoClass *line : m_classes) {
+            line->CheckAmounts();
+        }
+        if (!PlanProfile->CalcBySeq) {
+            Log("Calculate Premium - Calc For State");
+            result = CalculateState();
+        } else {
+            // Without a state sequence only the fees make up the total; starting from zero
+            // keeps repeated calculations from adding the fees again and again.
+            ResetResults();
+        }
+        if (result) {
+            Log("Calculate Premium - State Success, Checking Maxes");
+            if (m_fees) {
+                Results.Fees = CheckedRoundAmount(ValueOf(m_fees), "fee");
+            }
+            Results.TotalPremium =
+                CheckedAmount(int64_t {Results.TotalPremium} + Results.Fees, "total premium");
+        }
+    } catch (const EAmountRange &error) {
+        // Never rated with a clamped figure: the quote keeps no amounts.
+        Log(std::string("Calculate Premium - ") + error.what());
         ResetResults();
+        ShowInformation(std::string(error.what()) + "  Quote is invalid");
+        return false;
     }
-
-    if (result) {
-        Log("Calculate Premium - State Success, Checking Maxes");
-        if (m_fees) {
-            Results.Fees = RoundAmount(ValueOf(m_fees));
-        }
-        Results.TotalPremium += Results.Fees;
-        if (CheckMaxPremium()) {
-            CheckConstructionMax();
-        }
+    if (result && CheckMaxPremium()) {
+        CheckConstructionMax();
     }
     return result;
 }
@@ -302,7 +332,7 @@ int32_t TVereDivoQuote::BalanceToMinimum(int32_t premium)
     Results.MinimumPremium = minimum;
     const int64_t balance = int64_t {Results.MinimumPremium} - premium -
         int64_t {Results.ExpenseConstant} - lossConstant;
-    return balance > 0 ? static_cast<int32_t>(balance) : 0;
+    return balance > 0 ? CheckedAmount(balance, "balance to the minimum premium") : 0;
 }
 
 int32_t TVereDivoQuote::GetExpenseConstant()
@@ -423,7 +453,7 @@ int32_t TVereDivoQuote::PremiumDiscountAmount(int32_t standard)
             }
             remaining = RoundAmount(static_cast<double>(remaining) - row->Value1);
         }
-        return static_cast<int32_t>(total);
+        return CheckedAmount(total, "premium discount");
     }
     case 3: {
         const int32_t table = ListAmountOf(m_premiumDiscount, 1);

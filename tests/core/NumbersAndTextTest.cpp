@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 TEST(Rounding, HalvesRoundAwayFromZero)
@@ -36,6 +37,32 @@ TEST(Rounding, OutOfRangeIsClampedNotUndefined)
     EXPECT_EQ(RoundAmount(1e12), std::numeric_limits<int32_t>::max());
     EXPECT_EQ(RoundAmount(-1e12), std::numeric_limits<int32_t>::min());
     EXPECT_EQ(RoundAmount(std::numeric_limits<double>::quiet_NaN()), 0);
+}
+
+TEST(Rounding, CheckedAmountsRefuseWhatDoesNotFit)
+{
+    constexpr int32_t largest = std::numeric_limits<int32_t>::max();
+    constexpr int32_t smallest = std::numeric_limits<int32_t>::min();
+    EXPECT_EQ(CheckedAmount(largest, "total"), largest);
+    EXPECT_EQ(CheckedAmount(smallest, "total"), smallest);
+    EXPECT_THROW(CheckedAmount(int64_t {largest} + 1, "total"), EAmountRange);
+    EXPECT_THROW(CheckedAmount(int64_t {smallest} - 1, "total"), EAmountRange);
+    EXPECT_EQ(CheckedRoundAmount(2147483646.4, "total"), largest - 1);
+    EXPECT_EQ(CheckedRoundAmount(2147483646.5, "total"), largest);
+    EXPECT_THROW(CheckedRoundAmount(2147483647.5, "total"), EAmountRange);
+    EXPECT_THROW(CheckedRoundAmount(1e300, "total"), EAmountRange);
+    EXPECT_THROW(CheckedRoundAmount(-1e300, "total"), EAmountRange);
+    EXPECT_THROW(CheckedRoundAmount(std::nan(""), "total"), EAmountRange);
+    try {
+        CheckedAmount(5200000000, "premium of class 5183");
+        ADD_FAILURE() << "not refused";
+    } catch (const EAmountRange &error) {
+        EXPECT_STREQ(error.what(),
+                     "The premium of class 5183 ($5,200,000,000) does not fit the "
+                     "largest amount the program can rate ($2,147,483,647).");
+    }
+    EXPECT_EQ(ClampedAmount(int64_t {largest} * 3), largest);
+    EXPECT_EQ(ClampedAmount(int64_t {smallest} * 3), smallest);
 }
 
 TEST(Rounding, RoundToDecimals)

@@ -378,6 +378,43 @@ TEST(MaximumPremium, AnInvalidQuoteKeepsNoAmounts)
     EXPECT_TRUE(q.CheckMaxPremium()); // no maximum
 }
 
+TEST(MaximumPremium, AmountsBeyondThe32BitRangeAreRefusedNeverClamped)
+{
+    QuoteHarness h("MA");
+    TVereDivoClass &line = h.Add("5183", 2000000000); // 2 billion of payroll: 52,000,000
+    ASSERT_TRUE(h.Rate());
+    EXPECT_EQ(h.Quote().Results.TotalManualPremium, 52000000);
+
+    // The line's own premium does not fit: 2,000,000,000 at 260.00 per 100.
+    line.SetDeviation(100);
+    h.Prompter().Clear();
+    EXPECT_FALSE(h.Rate());
+    ASSERT_EQ(h.Prompter().Texts().size(), 1U);
+    EXPECT_EQ(h.Prompter().Texts().front(),
+              "The premium of class 5183 ($5,200,000,000) does not fit the largest amount the "
+              "program can rate ($2,147,483,647).  Quote is invalid");
+    EXPECT_EQ(h.Quote().Results.TotalManualPremium, 0);
+    EXPECT_EQ(h.Quote().Results.TotalPremium, 0);
+
+    // It fits, but the amounts built on it would not.
+    line.SetDeviation(6);
+    h.Prompter().Clear();
+    EXPECT_FALSE(h.Rate());
+    EXPECT_EQ(h.Prompter().Texts().back(),
+              "The total manual premium ($312,000,000) is more than $268,435,455, the largest the "
+              "program can rate.  Quote is invalid");
+    EXPECT_EQ(h.Quote().Results.TotalPremium, 0);
+
+    // A fee typed beyond the range.
+    line.SetDeviation(1);
+    h.Enter("txtFees", "3000000000");
+    h.Prompter().Clear();
+    EXPECT_FALSE(h.Rate());
+    EXPECT_EQ(h.Prompter().Texts().back(),
+              "The fee ($3,000,000,000) does not fit the largest amount the program can rate "
+              "($2,147,483,647).  Quote is invalid");
+}
+
 TEST(MaximumPremium, ConstructionMaximumResetsEveryAmount)
 {
     QuoteHarness h("MA");

@@ -188,6 +188,21 @@ TEST(RateCommand, UnknownCodesInputsEntriesAndStatesAreNamed)
     EXPECT_NE(r.err.find("not valid JSON"), std::string::npos) << r.err;
 }
 
+TEST(RateCommand, AManualPremiumBeyondThe32BitRangeIsRefused)
+{
+    // 8,000,000 domestic workers at $285 each.
+    const CommandResult r = RunRate(DeliveredProgramFolder(), R"({
+        "state": "NJ", "effective": "07/01/2026",
+        "classes": [ { "code": "0913", "payroll": 0, "employees": 8000000 } ] })");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("The premium of class 0913 ($2,280,000,000) does not fit the largest "
+                         "amount the program can rate ($2,147,483,647)."),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("no class lines"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("2,147,483,647"), std::string::npos) << r.out;
+}
+
 TEST(RateCommand, TheSystemsOwnMessagesArePrinted)
 {
     CommandResult r = RunRate(FixtureProgramFolder(), R"({"state": "MA", "effective": "07/01/2026",

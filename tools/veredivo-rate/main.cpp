@@ -377,7 +377,9 @@ int RateAndPrint(TToolApplication &application, TVereDivoQuote &quote, const TOp
         }
     } else {
         if (!rated) {
-            std::cerr << "veredivo-rate: the quote has no class lines to rate\n";
+            if (quote.Classes().empty()) {
+                std::cerr << "veredivo-rate: the quote has no class lines to rate\n";
+            } // otherwise the system's message has been shown
         } else {
             PrintSummary(quote);
         }
