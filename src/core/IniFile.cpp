@@ -9,6 +9,7 @@
 #include <optional>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 namespace {
 
@@ -121,24 +122,16 @@ void TIniFile::WriteLines(const std::vector<std::string> &lines) const
     if (!folder.empty()) {
         ForceDirectories(folder);
     }
-    // Write beside the file, then rename over it, so a crash never leaves half a file.
-    const std::string temp = m_fileName + ".tmp";
-    BeforeDiskWrite();
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        for (const std::string &line : lines) {
-            out << line << (m_crlf ? "\r\n" : "\n");
-        }
-        out.flush();
-        if (!out) {
-            std::remove(temp.c_str());
-            throw std::runtime_error("Cannot write settings file " + m_fileName);
-        }
+    std::string text;
+    for (const std::string &line : lines) {
+        text += line;
+        text += m_crlf ? "\r\n" : "\n";
     }
-    BeforeDiskWrite();
-    if (std::rename(temp.c_str(), m_fileName.c_str()) != 0) {
-        std::remove(temp.c_str());
-        throw std::runtime_error("Cannot write settings file " + m_fileName);
+    try {
+        ReplaceFileDurably(m_fileName, text);
+    } catch (const std::system_error &error) {
+        throw std::runtime_error("Cannot write settings file " + m_fileName + " (" +
+                                 error.code().message() + ")");
     }
 }
 

@@ -1,43 +1,15 @@
 #include "forms/FormData.h"
 
+#include "core/DiskWrites.h"
 #include "core/Text.h"
 #include "forms/FormErrors.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
+#include <system_error>
 
 namespace {
 
 // Far beyond any form's values; a larger file is not a form data file.
 constexpr size_t MaxFormDataBytes = 4 * 1024 * 1024;
-
-bool WriteAll(int fd, const std::string &text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-void SyncFolder(const std::string &folder)
-{
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
 
 } // namespace
 
@@ -82,23 +54,9 @@ std::string FormDataText(const TFormDocument &document)
 
 void SaveFormData(const TFormDocument &document, const std::string &path)
 {
-    const std::string text = FormDataText(document);
-    const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
-    // Written beside the old file, made durable and renamed over it: a crash leaves the old
-    // file or the new one, never half of either.
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        throw EFormFileError("Cannot write file \"" + path + "\". " + std::strerror(errno));
+    try {
+        ReplaceFileDurably(path, FormDataText(document));
+    } catch (const std::system_error &error) {
+        throw EFormFileError("Cannot write file \"" + path + "\". " + error.code().message());
     }
-    const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!written || std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int cause = written ? errno : error;
-        std::remove(temp.c_str());
-        throw EFormFileError("Cannot write file \"" + path + "\". " + std::strerror(cause));
-    }
-    SyncFolder(folder);
 }

@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 TEST(IniFile, MissingFileSectionOrKeyGivesTheDefault)
 {
@@ -64,6 +68,70 @@ TEST(IniFile, WriteGoesToDiskAtOnceAndKeepsOtherLines)
     ini.EraseSection("New");
     EXPECT_FALSE(ini.SectionExists("New"));
     EXPECT_EQ(dir.ReadFile("b.ini"), original + "\r\n");
+}
+
+TEST(IniFile, WritersNeverShareATemporaryFileAndKeepTheFilesMode)
+{
+    ScratchFolder dir;
+    const std::string file = dir.File("c.ini");
+    // Where a fixed temporary name would go, something else is.
+    std::filesystem::create_directory(file + ".tmp");
+    TIniFile ini(file);
+    ini.WriteString("A", "k", "1");
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "1");
+
+    ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+    ini.WriteString("A", "k", "2");
+    struct stat status {};
+    ASSERT_EQ(stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640U);
+
+    // Two programs writing the same settings at once: every write succeeds with a whole file
+    // (one may write over the other's last change, never over half a file).
+    const auto writeMany = [&file](const char *section) {
+        int failures = 0;
+        for (int i = 1; i <= 40; ++i) {
+            try {
+                TIniFile(file).WriteInteger(section, "n", i);
+            } catch (const std::exception &) {
+                ++failures;
+            }
+        }
+        return failures;
+    };
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        _exit(writeMany("Child"));
+    }
+    EXPECT_EQ(writeMany("Parent"), 0);
+    int childStatus = 0;
+    ASSERT_EQ(waitpid(child, &childStatus, 0), child);
+    ASSERT_TRUE(WIFEXITED(childStatus));
+    EXPECT_EQ(WEXITSTATUS(childStatus), 0);
+    EXPECT_EQ(TIniFile(file).ReadString("A", "k", ""), "2");
+
+    // Nothing is left beside the file but what was there.
+    int entries = 0;
+    for ([[maybe_unused]] const auto &entry :
+         std::filesystem::directory_iterator(std::filesystem::path(file).parent_path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2);
+}
+
+TEST(IniFile, AWriteThatCannotReplaceTheFileIsReportedAndLeavesNothingBehind)
+{
+    ScratchFolder dir;
+    const std::string file = dir.File("c.ini");
+    // A folder where the settings file should be: the rename over it fails.
+    std::filesystem::create_directory(file);
+    EXPECT_THROW(TIniFile(file).WriteString("A", "k", "1"), std::runtime_error);
+    int entries = 0;
+    for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(dir.Path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
 }
 
 TEST(IniFile, NumbersAndBooleans)
