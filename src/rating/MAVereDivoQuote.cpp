@@ -142,7 +142,7 @@ void TMAVereDivoQuote::HookControlEvents()
     }
     if (m_lossMgmt) {
         OnExit(*m_lossMgmt, [this] {
-            MakeNegative(m_lossMgmt);
+            MakeCredit(m_lossMgmt, "Loss Management");
             Recalculate();
         });
     }

@@ -854,7 +854,7 @@ void TVereDivoQuote::HookControlEvents()
     }
     if (m_constCredit) {
         OnExit(*m_constCredit, [this] {
-            MakeNegative(m_constCredit);
+            MakeCredit(m_constCredit, "Construction Credit");
             Recalculate();
         });
     }
@@ -884,6 +884,16 @@ void TVereDivoQuote::MakeNegative(TRatingControl *control)
             SetControlText(*control, FloatText(-value));
         }
     }
+}
+
+void TVereDivoQuote::MakeCredit(TRatingControl *control, const std::string &name)
+{
+    if (control && std::fabs(ValueOf(control)) > 100) {
+        ShowInformation(name + " cannot be more than 100%.");
+        SetControlText(*control, "0");
+        return;
+    }
+    MakeNegative(control);
 }
 
 void TVereDivoQuote::MakePositive(TRatingControl *control)

@@ -262,6 +262,9 @@ protected:
     int32_t TierAmountOf(const TRatingControl &control, int32_t amount) const;
     // A credit box turned into -|value|, a charge box into +|value|, on leaving it.
     static void MakeNegative(TRatingControl *control);
+    // A credit typed as a percentage, made negative; one beyond 100% would take the premium
+    // below zero and is refused with a message naming it, the box cleared.
+    static void MakeCredit(TRatingControl *control, const std::string &name);
     static void MakePositive(TRatingControl *control);
     // Resolves a control's table-value marker (-9999 ... -9996) against the rate book.
     void ResolveTableValue(TRatingControl &control);

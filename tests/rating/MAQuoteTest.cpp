@@ -196,6 +196,28 @@ TEST(MAQuote, CreditsTurnNegativeAndLossManagementIsAPercentage)
     EXPECT_NE(h.Summary().find("Loss Management: -260\n"), std::string::npos);
 }
 
+TEST(MAQuote, ACreditBeyondAHundredPercentIsRefused)
+{
+    QuoteHarness h("MA");
+    h.Add("5183", 100000); // 2,600
+    h.Enter("txtLossMgmt", "150");
+    EXPECT_EQ(h.Prompter().Texts().back(), "Loss Management cannot be more than 100%.");
+    EXPECT_EQ(h.Input("txtLossMgmt").Number(), 0);
+    ASSERT_TRUE(h.Rate());
+    EXPECT_EQ(h.Quote().Results.LossManagementAdjustment, 0);
+    EXPECT_GT(h.Quote().Results.TotalPremium, 0);
+
+    h.Prompter().Clear();
+    h.Enter("txtLossMgmt", "-100.5"); // typed negative: the same limit
+    EXPECT_EQ(h.Prompter().Texts().size(), 1U);
+    EXPECT_EQ(h.Input("txtLossMgmt").Number(), 0);
+
+    h.Enter("txtLossMgmt", "100");
+    EXPECT_EQ(h.Input("txtLossMgmt").Number(), -100);
+    ASSERT_TRUE(h.Rate());
+    EXPECT_EQ(h.Quote().Results.LossManagementAdjustment, -2600);
+}
+
 TEST(MAQuote, LossConstantFillsUpToItsCutOff)
 {
     QuoteHarness h("MA");

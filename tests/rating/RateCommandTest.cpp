@@ -203,13 +203,45 @@ TEST(RateCommand, AManualPremiumBeyondThe32BitRangeIsRefused)
     EXPECT_EQ(r.out.find("2,147,483,647"), std::string::npos) << r.out;
 }
 
+TEST(RateCommand, InputsTheProgramRefusesAreNamedAndFailTheCommand)
+{
+    std::string request = MAVoluntary;
+    const std::string credit = "\"txtConstCredit\": \"9\"";
+    request.replace(request.find(credit), credit.size(), "\"txtConstCredit\": \"150\"");
+    CommandResult r = RunRate(FixtureProgramFolder(), request);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Construction Credit cannot be more than 100%."), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("rating input \"txtConstCredit\" was not applied as written "
+                         "(\"150\"); the program set it to \"0\""),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out.find("$-"), std::string::npos) << r.out;
+
+    r = RunRate(FixtureProgramFolder(), R"({"state": "MA", "effective": "07/01/2026",
+        "classes": [{"code": "8810", "payroll": 100000}], "inputs": {"txtExpMod": "abc"}})");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("rating input \"txtExpMod\" takes a number, not \"abc\""),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("greater than"), std::string::npos) << r.err;
+
+    // A credit is made negative by the program: that is applying it as written.
+    r = RunRate(FixtureProgramFolder(), MAVoluntary);
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
 TEST(RateCommand, TheSystemsOwnMessagesArePrinted)
 {
     CommandResult r = RunRate(FixtureProgramFolder(), R"({"state": "MA", "effective": "07/01/2026",
         "classes": [{"code": "8810", "payroll": 100000}], "inputs": {"txtExpMod": "5"}})");
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Experience Mod must be less than 3.0000"), std::string::npos) << r.err;
-    EXPECT_NE(r.out.find("Total Estimated Annual Premium:"), std::string::npos);
+    EXPECT_NE(r.err.find("rating input \"txtExpMod\" was not applied as written (\"5\"); the "
+                         "program set it to \"1.00\""),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out, "");
 
     r = RunRate(FixtureProgramFolder(), R"({"state": "MA", "effective": "07/01/2028",
         "classes": [{"code": "8810", "payroll": 100000}]})");
