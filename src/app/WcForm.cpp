@@ -50,9 +50,6 @@
 
 namespace {
 
-constexpr int kMAState = 13;
-constexpr int kNYState = 14;
-constexpr int kNJState = 15;
 // The plan of quotes made with rates the program no longer carries.
 constexpr int32_t kVillanovaPlan = 4;
 constexpr int kTaskBarHeight = 41;
@@ -485,7 +482,7 @@ QuoteWindow *TWC_MDI::NewQuote(const TCustLOBInfo *header, std::shared_ptr<TRati
     }
 
     const auto end = [&log] { log.LogLine("WCForm - New Quote Method - End of Method"); };
-    if (m_brokerNumber == 1 && request.stateNumber == kNYState && header != nullptr &&
+    if (m_brokerNumber == 1 && request.stateNumber == StateNY && header != nullptr &&
         header->QuoteID() > 0 &&
         m_appInfo->QuoteDB().CustDBO().GetPlan(header->QuoteID(), 0) == kVillanovaPlan) {
         ShowInformation("Villanova Rates are no longer provided in this software.  This quote "
@@ -494,7 +491,7 @@ QuoteWindow *TWC_MDI::NewQuote(const TCustLOBInfo *header, std::shared_ptr<TRati
         return nullptr;
     }
     mnuPoolApp->setText(ToQString("Print " + request.stateAbbreviation + " Poo&l Application"));
-    if (request.stateNumber != kMAState && request.stateNumber != kNJState) {
+    if (request.stateNumber != StateMA && request.stateNumber != StateNJ) {
         ShowError("Unrecognized State requested.  Unable to continue with quote.");
         end();
         return nullptr;

@@ -53,7 +53,8 @@ void ReplaceFileDurably(const std::string &path, std::string_view bytes)
     if (fd < 0) {
         throw std::system_error(errno, std::generic_category(), path);
     }
-    struct stat old {};
+    struct stat old
+    { };
     const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     int error = errno;

@@ -15,6 +15,8 @@ namespace {
 
 // Output kind of a name=value list.
 constexpr int32_t KindNameValueList = 5;
+// The data item of the assessment, left out when there is none.
+constexpr int32_t DataItemAssessment = 15;
 
 const std::array<const char *, 12> MonthNames = {"January",   "February", "March",    "April",
                                                  "May",       "June",     "July",     "August",
@@ -138,7 +140,7 @@ std::string TVereDivoQuote::GetDataItem(int32_t index, int32_t argument) const
         return amount(Results.PremiumDiscount);
     case 14:
         return amount(Results.ExpenseConstant);
-    case 15:
+    case DataItemAssessment:
         return Results.Assessment == 0 ? std::string() : amount(Results.Assessment);
     case 16:
         return amount(Results.TotalPremium);
@@ -369,7 +371,7 @@ void TVereDivoQuote::ApplyExportMapping(std::vector<std::string> &list, bool toF
         }
 
         if (item != 0 && !name.empty()) {
-            if (!(item == 15 && Results.Assessment == 0)) {
+            if (!(item == DataItemAssessment && Results.Assessment == 0)) {
                 if (kind == KindNameValueList) {
                     SetNameValue(list, name, GetDataItem(item, argument));
                 } else {

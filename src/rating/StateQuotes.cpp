@@ -7,9 +7,9 @@ std::unique_ptr<TVereDivoQuote> CreateStateQuote(int32_t planId, TQuoteApplicati
                                                  const TCustLOBInfo &info, TDateTime newDate)
 {
     switch (StateNumber(info.State())) {
-    case 13:
+    case StateMA:
         return std::make_unique<TMAVereDivoQuote>(planId, application, info, newDate);
-    case 15:
+    case StateNJ:
         return std::make_unique<TNJVereDivoQuote>(planId, application, info, newDate);
     default:
         ShowError("Unrecognized State requested.  Unable to continue with quote.");

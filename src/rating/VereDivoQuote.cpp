@@ -267,6 +267,15 @@ bool TVereDivoQuote::EveryLineHasCode(const std::string &code) const
                     [&code](const TVereDivoClass *line) { return Trim(line->Code) == code; });
 }
 
+namespace {
+
+// The classes the minimum premium rules pass over when they look for the governing class.
+constexpr std::string_view ClericalOfficeCode = "8810";
+constexpr std::string_view DriversCode = "7380";
+constexpr std::string_view OutsideSalesCode = "8742";
+
+} // namespace
+
 int32_t TVereDivoQuote::BalanceToMinimum(int32_t premium)
 {
     const auto firstHighestMinimum = [this](auto &&eligible) -> const TVereDivoClass * {
@@ -280,7 +289,7 @@ int32_t TVereDivoQuote::BalanceToMinimum(int32_t premium)
     };
     const auto isExceptionCode = [](const TVereDivoClass *line) {
         const std::string code = Trim(line->Code);
-        return code == "8810" || code == "7380" || code == "8742";
+        return code == ClericalOfficeCode || code == DriversCode || code == OutsideSalesCode;
     };
 
     int32_t minimum = 0;
@@ -300,7 +309,8 @@ int32_t TVereDivoQuote::BalanceToMinimum(int32_t premium)
                 int32_t highestOther = 0;
                 for (const TVereDivoClass *line : m_classes) {
                     const std::string code = Trim(line->Code);
-                    if (line == governing || code == "8810" || code == "8742") {
+                    if (line == governing || code == ClericalOfficeCode ||
+                        code == OutsideSalesCode) {
                         continue;
                     }
                     ++count;

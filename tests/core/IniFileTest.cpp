@@ -82,7 +82,8 @@ TEST(IniFile, WritersNeverShareATemporaryFileAndKeepTheFilesMode)
 
     ASSERT_EQ(chmod(file.c_str(), 0640), 0);
     ini.WriteString("A", "k", "2");
-    struct stat status {};
+    struct stat status
+    { };
     ASSERT_EQ(stat(file.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640U);
 

@@ -159,7 +159,8 @@ void ApplyInputs(const TControlInterface &controls, const TRateRequest &request)
         } else {
             control->SetText(Utf8ToWindows1252(input.Text));
             if (!control->HasNumber()) {
-                throw ERequestMismatch("rating input " + Quoted(input.Name) + " takes a number, not " +
+                throw ERequestMismatch("rating input " + Quoted(input.Name) +
+                                       " takes a number, not " +
                                        Quoted(Utf8ToWindows1252(input.Text)));
             }
         }
@@ -169,8 +170,8 @@ void ApplyInputs(const TControlInterface &controls, const TRateRequest &request)
         // The program may refuse a value and put back its own (an experience mod beyond the
         // plan's limits); only the sign of a credit or charge is its to change.
         const bool applied = control->IsCheckBox() ? control->Checked() == input.Checked
-            : control->IsDropDownList()           ? control->Text() == writtenText
-                                                  : std::fabs(control->Number()) == std::fabs(written);
+            : control->IsDropDownList()            ? control->Text() == writtenText
+                                        : std::fabs(control->Number()) == std::fabs(written);
         if (!applied) {
             throw ERequestMismatch("rating input " + Quoted(input.Name) +
                                    " was not applied as written (" +
