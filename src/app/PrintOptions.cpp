@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 TPrintOptionsOffer PrintOptionsOffer(TVereDivoQuote &quote)
 {
     TPrintOptionsOffer offer;
@@ -62,6 +64,11 @@ TfrmPrintOptions::TfrmPrintOptions(TPrintOptionsOffer offer, QWidget *parent)
         item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
         item->setCheckState(Qt::Unchecked);
     }
+    // As tall as its documents (four rows at least), so no empty well sits under a short list.
+    const int rows = std::max(4, lstDocuments->count());
+    const int rowHeight = lstDocuments->count() > 0 ? lstDocuments->sizeHintForRow(0)
+                                                    : lstDocuments->fontMetrics().height() + 2;
+    lstDocuments->setFixedHeight(rows * rowHeight + 2 * lstDocuments->frameWidth() + 4);
     documentsLabel->setBuddy(lstDocuments);
     documentsLabel->setVisible(!m_offer.Documents.empty());
     lstDocuments->setVisible(!m_offer.Documents.empty());

@@ -646,11 +646,6 @@ void TWC_MDI::RunDatabaseCorrection()
     }
 }
 
-void TWC_MDI::ShowNotAvailable(const std::string &what)
-{
-    ShowInformation(what + " is not available in this version of the program.");
-}
-
 void TWC_MDI::OpenDocument(const std::string &path)
 {
     OpenDocumentWithDesktop(path, "Unable to open " + path);
@@ -693,64 +688,6 @@ void TWC_MDI::mnuSaveQuoteClick()
         return;
     }
     quote->SaveQuote();
-}
-
-void TWC_MDI::mnuPrintClick()
-{
-    if (QuoteReadyFor("print") != nullptr) {
-        ShowNotAvailable("Printing the quote worksheet");
-    }
-}
-
-void TWC_MDI::PrintQuote(QuoteWindow &quote)
-{
-    if (!OutputBlocked(&quote, "print", false)) {
-        ShowNotAvailable("Printing the quote worksheet");
-    }
-}
-
-void TWC_MDI::mnuPrintACORDClick()
-{
-    if (QuoteReadyFor("print") != nullptr) {
-        ShowNotAvailable("Printing the ACORD form");
-    }
-}
-
-void TWC_MDI::mnuPoolAppClick()
-{
-    if (QuoteReadyFor("print") != nullptr) {
-        ShowNotAvailable("Printing the pool application");
-    }
-}
-
-void TWC_MDI::mnuPrintFinanceAgreementClick()
-{
-    if (QuoteReadyFor("print") != nullptr) {
-        ShowNotAvailable("Printing the finance agreement");
-    }
-}
-
-void TWC_MDI::mnuEmailClick()
-{
-    // The e-mail carries the worksheet and the agency's phone, so it waits for the same
-    // readiness as printing.
-    if (QuoteReadyFor("print") != nullptr) {
-        ShowNotAvailable("E-mailing the quote");
-    }
-}
-
-void TWC_MDI::mnuExportQuoteClick()
-{
-    if (ActiveQuote() != nullptr) {
-        ShowNotAvailable("Exporting the quote");
-    }
-}
-
-void TWC_MDI::ToolButton1Click()
-{
-    if (QuoteReadyFor("print") != nullptr) {
-        ShowNotAvailable("Saving the quote as a PDF");
-    }
 }
 
 void TWC_MDI::mnuExitClick()

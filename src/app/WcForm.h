@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rating/DocumentList.h"
 #include "ui/QuoteHost.h"
 
 #include <QMainWindow>
@@ -15,6 +16,7 @@ class QAction;
 class QActionGroup;
 class QMdiArea;
 class QMenu;
+class QPrinter;
 class QPushButton;
 class QToolBar;
 class QuoteWindow;
@@ -23,6 +25,7 @@ class TCustLOBInfo;
 class TQtCustomerDialog;
 class TStateTable;
 class TVereDivoAppInfo;
+class TVereDivoQuote;
 class TVereDivoDatabase;
 struct TOfferedState;
 
@@ -80,6 +83,10 @@ public:
     QuoteWindow *ActiveQuote() const;
     // The state choice: the selected State_IDs, or nothing when cancelled or nothing offered.
     std::optional<std::vector<std::string>> ChooseStates(bool multipleSelection);
+
+    // The print dialog of the output commands for `printer` (printer, pages, copies, or a PDF
+    // file); false when cancelled. Tests put a printer set-up of their own here.
+    std::function<bool(QPrinter &printer)> ExecPrintDialog;
 
     int32_t BrokerNumber() const { return m_brokerNumber; }
     const std::string &ApplicationTitle() const { return m_title; }
@@ -192,6 +199,18 @@ private:
     void mnuWebLinkClick();
     void mnuAboutClick();
 
+    // The output commands' work on a quote that passed the readiness check. The worksheet
+    // (after the print dialog) with the documents to print after it.
+    void PrintWorksheet(QuoteWindow &window, const std::vector<TDocument> &documents);
+    // The documents alone, once each, on a printer chosen in the print dialog.
+    void PrintDocuments(const std::vector<TDocument> &documents);
+    // The ACORD application in the ACORD window; true when it was printed in its final state.
+    bool ShowAcordApplication(TVereDivoQuote &quote);
+    // The pool application: the Word document for plans that have one, else the form.
+    void ShowPoolApplication(TVereDivoQuote &quote);
+    // The save dialog of "Save as PDF"; the chosen path, empty when cancelled.
+    std::string ChoosePdfPath(const TVereDivoQuote &quote);
+
     // The one-time customer database correction of the New Quote procedure, with its message.
     void RunDatabaseCorrection();
     // The table set; raises when the data could not be opened at start-up.
@@ -204,7 +223,6 @@ private:
     void ShowMaintenanceWindow();
     void ShowAgencyProfile();
     void OpenDocument(const std::string &path);
-    void ShowNotAvailable(const std::string &what);
     // Connects an action to a handler that runs with every error shown as a message.
     void Connect(QAction *action, void (TWC_MDI::*handler)());
 
@@ -214,6 +232,8 @@ private:
     std::string m_updateAddress;
     std::string m_helpFile;
     std::string m_startupError;
+    // Where "Save as PDF" last saved, offered again.
+    std::string m_pdfFolder;
     bool m_debugOptionsOn = false;
     bool m_profileLocked = false;
     bool m_shown = false;

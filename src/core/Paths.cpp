@@ -113,6 +113,23 @@ std::string ChangeFileExt(std::string_view path, std::string_view extension)
     return result;
 }
 
+std::string FileNamePart(const std::string &text, const std::string &fallback)
+{
+    std::string out;
+    for (const char c : Trim(text)) {
+        const auto byte = static_cast<unsigned char>(c);
+        out += (c == '/' || c == '\\' || byte < 0x20) ? '-' : c;
+    }
+    while (!out.empty() && out.front() == '.') {
+        out.erase(0, 1);
+    }
+    if (out.size() > 120) {
+        out.resize(120);
+    }
+    out = Trim(out);
+    return out.empty() ? fallback : out;
+}
+
 bool IsBareName(std::string_view path)
 {
     return path.find('/') == std::string_view::npos && path.find('\\') == std::string_view::npos;

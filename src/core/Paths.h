@@ -29,6 +29,9 @@ std::string ExtractFilePath(std::string_view path); // with trailing "/", or emp
 std::string ExtractFileName(std::string_view path);
 std::string ExtractFileExt(std::string_view path); // with the dot, or empty
 std::string ChangeFileExt(std::string_view path, std::string_view extension);
+// A text made into part of a file name: folder separators and control characters become "-",
+// leading dots go, at most 120 characters; `fallback` when nothing is left.
+std::string FileNamePart(const std::string &text, const std::string &fallback);
 // A name without any folder part ("QORWC.ini").
 bool IsBareName(std::string_view path);
 

@@ -112,29 +112,6 @@ bool UseOffice2003PoolApplication()
     return TIniFile("QORWC.ini").ReadBool("General", "Use2003MAAppNot2007", true);
 }
 
-namespace {
-
-// A name part the file system takes: no folder separators or control characters, no leading
-// dot, not empty.
-std::string FileNamePart(const std::string &text, const std::string &fallback)
-{
-    std::string out;
-    for (const char c : Trim(text)) {
-        const auto byte = static_cast<unsigned char>(c);
-        out += (c == '/' || c == '\\' || byte < 0x20) ? '-' : c;
-    }
-    while (!out.empty() && out.front() == '.') {
-        out.erase(0, 1);
-    }
-    if (out.size() > 120) {
-        out.resize(120);
-    }
-    out = Trim(out);
-    return out.empty() ? fallback : out;
-}
-
-} // namespace
-
 std::string PoolApplicationFileName(const std::string &folder, const TVereDivoQuote &quote)
 {
     std::string name = FileNamePart(quote.Customer().Company(), "New Customer") + " - " +

@@ -86,19 +86,17 @@ bool PrintDocumentOn(QPrinter &printer, const std::string &title, const std::str
     return true;
 }
 
-void PrintWorksheetWithDocuments(QPrinter &printer, TVereDivoQuote &quote,
-                                 const std::vector<TDocument> &documents)
+void PrintDocumentsOn(QPrinter &printer, const std::vector<TDocument> &documents, int jobsBefore)
 {
-    PrintWorksheetOn(printer, quote);
     const QString file = printer.outputFileName();
     const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
     const bool hasExtension = dot > file.lastIndexOf(QLatin1Char('/'));
     BusyCursor busy;
-    int job = 1;
+    int job = jobsBefore;
     try {
         for (const TDocument &document : documents) {
-            if (!file.isEmpty()) {
-                const QString number = QStringLiteral(" (%1)").arg(++job);
+            if (!file.isEmpty() && ++job > 1) {
+                const QString number = QStringLiteral(" (%1)").arg(job);
                 printer.setOutputFileName(hasExtension ? file.left(dot) + number + file.mid(dot)
                                                        : file + number);
             }
@@ -109,4 +107,11 @@ void PrintWorksheetWithDocuments(QPrinter &printer, TVereDivoQuote &quote,
         throw;
     }
     printer.setOutputFileName(file);
+}
+
+void PrintWorksheetWithDocuments(QPrinter &printer, TVereDivoQuote &quote,
+                                 const std::vector<TDocument> &documents)
+{
+    PrintWorksheetOn(printer, quote);
+    PrintDocumentsOn(printer, documents, 1);
 }

@@ -39,9 +39,14 @@ void PrintWorksheetOn(QPrinter &printer, TVereDivoQuote &quote);
 // does not exist") and no job is started; false then.
 bool PrintDocumentOn(QPrinter &printer, const std::string &title, const std::string &path);
 
-// The worksheet, then each document as a job of its own (the hourglass shows while they
-// print). A printer printing to a file gives each later job a file of its own ("quote (2).pdf",
-// "quote (3).pdf"...), so no job overwrites the one before; the printer's name comes back after.
-// A missing document is reported and passed over.
+// Each document as a job of its own (the hourglass shows while they print), after
+// `jobsBefore` jobs already printed on the printer. A printer printing to a file gives each job
+// after the first a file of its own ("quote (2).pdf", "quote (3).pdf"...), so no job overwrites
+// the one before; the printer's name comes back after. A missing document is reported and
+// passed over.
+void PrintDocumentsOn(QPrinter &printer, const std::vector<TDocument> &documents,
+                      int jobsBefore = 0);
+
+// The worksheet, then each document as a job of its own (see PrintDocumentsOn).
 void PrintWorksheetWithDocuments(QPrinter &printer, TVereDivoQuote &quote,
                                  const std::vector<TDocument> &documents);

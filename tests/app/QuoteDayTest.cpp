@@ -48,17 +48,6 @@ using testing::IsEmpty;
 
 namespace {
 
-template<typename Condition>
-bool WaitFor(Condition condition)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return condition();
-}
-
 struct TClassLine
 {
     std::string Code;

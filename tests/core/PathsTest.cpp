@@ -28,6 +28,9 @@ TEST(Paths, FileNameParts)
     EXPECT_EQ(ChangeFileExt("tierprem.dbf", ".mdx"), "tierprem.mdx");
     EXPECT_TRUE(IsBareName("QORWC.ini"));
     EXPECT_FALSE(IsBareName("Data\\About.ini"));
+    EXPECT_EQ(FileNamePart("  ..A/B\\C\tD  ", "x"), "A-B-C-D");
+    EXPECT_EQ(FileNamePart(" .. ", "New Customer"), "New Customer");
+    EXPECT_EQ(FileNamePart(std::string(130, 'a'), "x").size(), 120u);
 }
 
 TEST(Paths, SettingsFolderFollowsTheEnvironment)

@@ -6,33 +6,15 @@
 #include "core/Paths.h"
 #include "core/Text.h"
 #include "support/Commands.h"
+#include "support/DesktopRecorder.h"
 #include "support/ScopedEnv.h"
 #include "support/ScratchFolder.h"
-
-#include <QDesktopServices>
-#include <QObject>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 namespace {
-
-// Catches what the program opens with the desktop.
-class DesktopRecorder : public QObject
-{
-    Q_OBJECT
-
-public:
-    DesktopRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
-    ~DesktopRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
-
-    std::vector<std::string> Opened;
-
-public slots:
-    void Open(const QUrl &url) { Opened.push_back(url.toLocalFile().toStdString()); }
-};
 
 class QuoteMailTest : public testing::Test
 {
@@ -193,5 +175,3 @@ TEST_F(QuoteMailTest, APdfThatCannotBeWrittenStopsTheMailAndSaveAsPdfSaysWhy)
     EXPECT_EQ(desktop.Opened, std::vector<std::string> {program.File("chosen.pdf")});
     EXPECT_NE(PdfInfo(program.File("chosen.pdf")).find("Pages:           1"), std::string::npos);
 }
-
-#include "QuoteMailTest.moc"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -44,3 +46,16 @@ private:
 QAbstractButton *ButtonWithText(QWidget *dialog, const QString &text);
 // Clicks that button; fails the test when there is none.
 void ClickButton(QWidget *dialog, const QString &text);
+
+// Lets the event loop run until `condition` holds or `ms` milliseconds have passed; the
+// condition's last answer.
+template<typename Condition>
+bool WaitFor(Condition condition, int ms = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return condition();
+}

@@ -30,17 +30,6 @@ QLabel *TextLabel(QMessageBox *box)
     return box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
 }
 
-template<typename Condition>
-bool WaitFor(Condition condition)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return condition();
-}
-
 } // namespace
 
 TEST(QtPrompter, MessageTextIsShownExactlyUnderTheApplicationTitle)

@@ -10,6 +10,7 @@
 #include "ui/DetailWindow.h"
 #include "ui/QuoteHost.h"
 
+#include "support/ModalScript.h"
 #include "support/ScopedEnv.h"
 #include "support/ScratchFolder.h"
 #include "support/ScriptedPrompter.h"
@@ -85,17 +86,6 @@ protected:
     std::unique_ptr<TQtCustomerDialog> customerDialog;
     std::unique_ptr<TTestHost> host;
 };
-
-template<typename Condition>
-bool WaitFor(Condition condition, int ms = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return condition();
-}
 
 // The texts of the class list's rows, each as its columns joined by " | ".
 std::vector<std::string> ClassRows(const TfrmVereDivoDetail &window);

@@ -3,6 +3,7 @@
 // window of the quote's working day into OUTDIR. Run it under a display (scripts/screenshots.sh
 // gives it a virtual one of 1400x1000).
 
+#include "app/PrintOptions.h"
 #include "app/WcForm.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
@@ -27,7 +28,9 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -156,6 +159,25 @@ int Run()
     nj->SetCaption();
     nj->RecalculateAndShow();
     Save(&main, "main-window-nj");
+    {
+        // The File menu's output commands and the detail window's "Printing Options", for this
+        // broker's plan and for broker 5's, which offers the finance agreement and the pool
+        // application too.
+        auto *file = main.findChild<QMenu *>(QStringLiteral("mnuFile"));
+        file->popup(main.mapToGlobal(QPoint(4, 24)));
+        Save(file, "file-menu");
+        file->hide();
+        TfrmPrintOptions options(PrintOptionsOffer(maQuote), &main);
+        options.show();
+        Save(&options, "printing-options");
+        TCustLOBInfo plan5;
+        plan5.SetState("MA");
+        const auto quote5 = CreateStateQuote(5, main.AppInfo().QuoteApplication(), plan5, 0);
+        TfrmPrintOptions acord(PrintOptionsOffer(*quote5), &main);
+        acord.optAcord->setChecked(true);
+        acord.show();
+        Save(&acord, "printing-options-acord");
+    }
     main.MdiArea()->tileSubWindows();
     Save(&main, "main-window-tiled");
     for (QMdiSubWindow *child : main.MdiArea()->subWindowList()) {
