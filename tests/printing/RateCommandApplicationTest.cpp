@@ -79,6 +79,8 @@ TEST(RateCommandApplication, TheApplicationCarriesTheInsuredTheAgencyAndEveryCla
     };
     for (const auto &line : quote.at("classes")) {
         EXPECT_TRUE(word(line.at("code").get<std::string>())) << line;
+        // The whole description: the form's field is sized for the class table's phrases.
+        EXPECT_NE(text.find(line.at("description").get<std::string>()), std::string::npos) << line;
         EXPECT_TRUE(word(IntText(line.at("payroll").get<int32_t>()))) << line;
         EXPECT_TRUE(word(IntText(line.at("premium").get<int32_t>()))) << line;
     }

@@ -224,6 +224,7 @@ nlohmann::ordered_json QuoteJson(TVereDivoQuote &quote, bool rated, bool stored)
     for (const TVereDivoClass *line : quote.Classes()) {
         classes.push_back({{"code", Windows1252ToUtf8(Trim(line->Code))},
                            {"subCode", Windows1252ToUtf8(Trim(line->SubCode))},
+                           {"description", Windows1252ToUtf8(Trim(line->Description))},
                            {"payroll", line->GetPayroll()},
                            {"premium", line->GetPremium()}});
     }
