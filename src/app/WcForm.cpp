@@ -36,6 +36,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -53,6 +55,42 @@ namespace {
 // The plan of quotes made with rates the program no longer carries.
 constexpr int32_t kVillanovaPlan = 4;
 constexpr int kTaskBarHeight = 41;
+
+// "Save as PDF" has no standard picture of the toolbar's size (the style's disk is a small
+// one that sat higher than its neighbours): a page with a folded corner and a red "PDF" band,
+// drawn at the size the toolbar shows its icons.
+QIcon PdfIcon(const QSize &size)
+{
+    QPixmap picture(size);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal w = size.width();
+    const qreal h = size.height();
+    const qreal fold = w * 0.28;
+    const QPointF page[] = {{w * 0.16, h * 0.04},
+                            {w * 0.84 - fold, h * 0.04},
+                            {w * 0.84, h * 0.04 + fold},
+                            {w * 0.84, h * 0.96},
+                            {w * 0.16, h * 0.96}};
+    painter.setPen(QPen(QColor(96, 96, 96), std::max(1.0, w / 24)));
+    painter.setBrush(Qt::white);
+    painter.drawPolygon(page, 5);
+    painter.drawLine(QPointF(w * 0.84 - fold, h * 0.04), QPointF(w * 0.84 - fold, h * 0.04 + fold));
+    painter.drawLine(QPointF(w * 0.84 - fold, h * 0.04 + fold), QPointF(w * 0.84, h * 0.04 + fold));
+    const QRectF band(w * 0.04, h * 0.52, w * 0.78, h * 0.3);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(200, 32, 32));
+    painter.drawRoundedRect(band, w / 16, w / 16);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(std::max(6, static_cast<int>(h * 0.26)));
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(band, Qt::AlignCenter, QStringLiteral("PDF"));
+    painter.end();
+    return QIcon(picture);
+}
 
 } // namespace
 
@@ -311,6 +349,7 @@ void TWC_MDI::CreateToolBar()
                             &TWC_MDI::mnuExportQuoteClick);
     ToolButton1 =
         button("ToolButton1", "Save as PDF", QStyle::SP_DriveFDIcon, &TWC_MDI::ToolButton1Click);
+    ToolButton1->setIcon(PdfIcon(m_toolBar->iconSize()));
     // The web-link button keeps to the right end of the toolbar.
     auto *spacer = new QWidget(m_toolBar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);

@@ -34,6 +34,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTest>
+#include <QToolBar>
 #include <QUrl>
 
 #include <filesystem>
@@ -287,6 +288,12 @@ TEST_F(MainWindow, MenusCarryTheirCaptionsShortcutsAndNames)
     EXPECT_FALSE(window->mnuUninstall->isVisible());
     EXPECT_FALSE(window->mnuMAApp2007->isVisible());
     EXPECT_TRUE(window->windowState().testFlag(Qt::WindowMaximized));
+    // Every toolbar picture fills the toolbar's icon size, so the captions line up.
+    const QSize iconSize = window->findChild<QToolBar *>(QStringLiteral("tbMain"))->iconSize();
+    for (const QAction *button :
+         {window->btnNewQuote, window->btnPrintQuote, window->ToolButton1}) {
+        EXPECT_EQ(button->icon().actualSize(iconSize), iconSize) << button->text().toStdString();
+    }
 }
 
 TEST_F(MainWindow, TitleComesFromTheBrokersSection)

@@ -17,9 +17,10 @@
 
 #ifdef VEREDIVO_RATE_PDF
 #include "agency/AgencyProfile.h"
+#include "forms/ApplicationPdf.h"
 #include "printing/QuoteOutput.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #endif
 
 #include <nlohmann/json.hpp>
@@ -39,6 +40,8 @@ const char *const Usage =
     "usage: veredivo-rate [--program-dir DIR] [--json] [--log] [--save] [--pdf PDF] QUOTE.json\n"
     "       veredivo-rate [--program-dir DIR] [--json] [--log] --pdf FOLDER QUOTE.json...\n"
     "       veredivo-rate [--program-dir DIR] [--json] [--log] [--pdf PDF] --open ID\n"
+    "       veredivo-rate [--program-dir DIR] [--json] [--log] --application KIND --pdf PDF\n"
+    "                     (QUOTE.json | --open ID)\n"
     "       veredivo-rate [--program-dir DIR] [--json] [--log] --pool-docx FILE QUOTE.json\n"
     "       veredivo-rate [--program-dir DIR] [--json] --list\n"
     "       veredivo-rate [--program-dir DIR] --delete ID\n"
@@ -50,6 +53,10 @@ const char *const Usage =
     "            customer's company and the agency of the request or of the program's agency\n"
     "            profile; with several quote files PDF is a folder and each worksheet is named\n"
     "            after its quote file\n"
+    "  --application KIND  with --pdf: writes the quote's application instead of the\n"
+    "            worksheet, filled as the program fills it before the agent types; KIND is\n"
+    "            acord (the workers compensation application) or pool (the state's pool\n"
+    "            application form)\n"
     "  --open    reopens stored quote ID, restores its inputs and classes and rates it\n"
     "  --list    prints the stored customers and their quotes\n"
     "  --delete  deletes stored quote ID\n"
@@ -213,6 +220,15 @@ nlohmann::ordered_json QuoteJson(TVereDivoQuote &quote, bool rated, bool stored)
         amounts[name] = value;
     }
     out["amounts"] = amounts;
+    nlohmann::ordered_json classes = nlohmann::ordered_json::array();
+    for (const TVereDivoClass *line : quote.Classes()) {
+        classes.push_back({{"code", Windows1252ToUtf8(Trim(line->Code))},
+                           {"subCode", Windows1252ToUtf8(Trim(line->SubCode))},
+                           {"description", Windows1252ToUtf8(Trim(line->Description))},
+                           {"payroll", line->GetPayroll()},
+                           {"premium", line->GetPremium()}});
+    }
+    out["classes"] = classes;
     nlohmann::ordered_json summary = nlohmann::ordered_json::array();
     for (const TSummaryLine &line : quote.PremiumSummaryLines()) {
         summary.push_back({{"label", Windows1252ToUtf8(line.Label)}, {"amount", line.Amount}});
@@ -305,6 +321,7 @@ struct TOptions
     bool Json = false;
     bool Log = false;
     std::string PoolDocx;
+    int32_t Application = 0; // --application: 1 the ACORD application, 2 the pool application
 };
 
 // What one quote of the run writes besides its summary.
@@ -336,10 +353,11 @@ TAgencyAddress AgencyFor(TToolApplication &application, const TRateRequest *requ
 }
 #endif
 
-// The program's checks before output, then the worksheet PDF; false (and why on standard error)
-// when the quote cannot be printed. A PDF that cannot be written raises EPdfError.
+// The program's checks before output, then the worksheet PDF (or the application of
+// `application` kind); false (and why on standard error) when the quote cannot be printed. A
+// PDF that cannot be written raises.
 bool WriteQuotePdf(TToolApplication &application, TVereDivoQuote &quote, const TQuoteRun &run,
-                   bool validPremium)
+                   bool validPremium, int32_t applicationKind)
 {
 #ifdef VEREDIVO_RATE_PDF
     application.SetAgency(AgencyFor(application, run.Request));
@@ -357,9 +375,14 @@ bool WriteQuotePdf(TToolApplication &application, TVereDivoQuote &quote, const T
                      "{ \"company\": \"...\" })\n";
         return false;
     }
-    WriteWorksheetPdf(quote, run.Pdf);
+    if (applicationKind == 0) {
+        WriteWorksheetPdf(quote, run.Pdf);
+    } else {
+        WriteApplicationPdf(quote, applicationKind, run.Pdf);
+    }
     return true;
 #else
+    (void)applicationKind;
     (void)application;
     (void)quote;
     (void)run;
@@ -378,7 +401,7 @@ int RateAndPrint(TToolApplication &application, TVereDivoQuote &quote, const TOp
     int status = valid ? 0 : 2;
     bool written = false;
     if (!run.Pdf.empty()) {
-        written = WriteQuotePdf(application, quote, run, valid);
+        written = WriteQuotePdf(application, quote, run, valid, options.Application);
         status = written ? status : std::max(status, 1);
     }
     if (options.Json) {
@@ -406,7 +429,8 @@ int RateAndPrint(TToolApplication &application, TVereDivoQuote &quote, const TOp
                       << "\nQuote ID: " << quote.QuoteId << "\n";
         }
         if (written) {
-            std::cout << "\nWorksheet: " << run.Pdf << "\n";
+            std::cout << (options.Application == 0 ? "\nWorksheet: " : "\nApplication: ") << run.Pdf
+                      << "\n";
         }
     }
     return status;
@@ -662,6 +686,14 @@ bool ParseOptions(int argc, char **argv, TOptions &options)
                 !TryStrToInt(argv[++i], options.QuoteID) || options.QuoteID <= 0) {
                 return false;
             }
+        } else if (arg == "--application" && i + 1 < argc && options.Application == 0) {
+            const std::string kind = argv[++i];
+            options.Application = kind == "acord" || kind == "1" ? 1
+                : kind == "pool" || kind == "2"                  ? 2
+                                                                 : -1;
+            if (options.Application < 0) {
+                return false;
+            }
         } else if (arg == "--pdf" && i + 1 < argc && argv[i + 1][0] != '\0') {
             options.Pdf = argv[++i];
         } else if (!arg.empty() && arg[0] != '-') {
@@ -679,6 +711,10 @@ bool ParseOptions(int argc, char **argv, TOptions &options)
     const bool several = options.Files.size() > 1;
     // The pool application is written for one quote from its request.
     if (!options.PoolDocx.empty() && (!needsFile || several)) {
+        return false;
+    }
+    // The application goes nowhere but into the PDF.
+    if (options.Application != 0 && options.Pdf.empty()) {
         return false;
     }
     return (options.Pdf.empty() || pdfAllowed) &&
@@ -725,12 +761,12 @@ int main(int argc, char **argv)
         return 1;
     }
 #ifdef VEREDIVO_RATE_PDF
-    // The worksheet is drawn with Qt's fonts; no window is ever shown.
-    std::unique_ptr<QGuiApplication> qt;
+    // The worksheet and the forms are drawn with Qt's fonts; no window is ever shown.
+    std::unique_ptr<QApplication> qt;
     int qtArgc = 1;
     if (!options.Pdf.empty()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        qt = std::make_unique<QGuiApplication>(qtArgc, argv);
+        qt = std::make_unique<QApplication>(qtArgc, argv);
     }
 #endif
     try {
