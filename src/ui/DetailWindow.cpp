@@ -32,6 +32,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -153,11 +154,16 @@ QLineEdit *TotalBox(const char *name, QWidget *parent)
 
 TfrmVereDivoDetail::TfrmVereDivoDetail(std::unique_ptr<TVereDivoQuote> quote, TQuoteHost &host,
                                        std::shared_ptr<TRatingSnapshot> carried, QWidget *parent)
-    : QWidget(parent), m_host(host), m_quote(std::move(quote)), m_carried(std::move(carried))
+    : QWidget(parent),
+      m_host(host),
+      m_quote(std::move(quote)),
+      m_carried(std::move(carried)),
+      m_notice(this)
 {
     setObjectName(QStringLiteral("frmVereDivoDetail"));
     OpenWindows().push_back(this);
     m_quote->SetWindow(this);
+    m_submission = std::make_unique<TWcribSubmission>(*m_quote, *this);
     CreateControls();
     EnterMovesLikeTab(this);
 
@@ -683,6 +689,9 @@ void TfrmVereDivoDetail::btnAddClick()
         ShowDates();
         return;
     }
+    if (m_quote->Classes().empty()) {
+        m_notice.Send("NewQuoteDiagnostic.htm?lob=WC");
+    }
     const TClassWindow &window = ClassSelectionWindow();
     if (window ? window(*m_quote, this) : RunClassSelection(*m_quote, this)) {
         RecalculateAndShow();
@@ -828,28 +837,23 @@ void TfrmVereDivoDetail::btnViewDetailClick()
 
 void TfrmVereDivoDetail::btnSubmitClick()
 {
-    if (!m_quote) {
+    if (!m_submission || m_submitting) {
         return;
     }
-    if (StateAbbreviation() != "MA") {
-        ShowInformation("This feature is only available in Massachusetts");
-        return;
-    }
-    if (Today() >= m_quote->EffectiveDate) {
-        if (!AskYesNo("The WCRIB requires the Effective Date to be greater than today.  Click Yes "
-                      "to bump the Effective Date to tomorrow and continue with the "
-                      "Submission")) {
-            return;
-        }
-        m_quote->SetEffectiveDate(Today() + 1);
-        ShowDates();
-        RecalculateAndShow();
-    }
-    if (m_host.OutputBlocked(this, "Export to WCRIB", true)) {
-        return;
-    }
-    ShowInformation("Submitting the application to the WCRIB is not available in this version "
-                    "of the program.");
+    m_submitting = true;
+    const auto done = qScopeGuard([this] { m_submitting = false; });
+    m_submission->Submit();
+}
+
+bool TfrmVereDivoDetail::OutputBlocked(const std::string &verb, bool askForAddress)
+{
+    return m_host.OutputBlocked(this, verb, askForAddress);
+}
+
+void TfrmVereDivoDetail::EffectiveDateChanged()
+{
+    ShowDates();
+    RecalculateAndShow();
 }
 
 void TfrmVereDivoDetail::btnCustomerClick()
@@ -897,6 +901,10 @@ void TfrmVereDivoDetail::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+    if (m_submitting) {
+        event->ignore();
+        return;
+    }
     bool allowed = false;
     Guarded([this, &allowed] { allowed = m_quote->ConfirmClose(); });
     if (!allowed) {
@@ -912,6 +920,7 @@ void TfrmVereDivoDetail::FreeQuote()
 {
     m_inputs.reset();
     m_controls.Clear();
+    m_submission.reset();
     if (m_quote) {
         m_quote->SetWindow(nullptr);
         m_quote.reset();

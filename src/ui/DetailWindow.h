@@ -6,11 +6,15 @@
 // the down payment; it recalculates after every change and opens the quote's dialogs.
 //
 // The window owns its quote. Other parts of the program reach the quote through Quote() (the
-// printing, the PDF, the e-mail and the bureau submission work on it).
+// printing, the PDF, the e-mail and the bureau submission work on it). A Massachusetts quote
+// is submitted to the bureau from here: the window is the submission's window and keeps its
+// entries while it is open.
 
+#include "macro/qt/WcribWindows.h"
 #include "rating/ControlInterface.h"
 #include "rating/VereDivoQuote.h"
 #include "ui/QuoteWindow.h"
+#include "ui/WcribSubmission.h"
 
 #include <QWidget>
 
@@ -33,7 +37,10 @@ class TQuoteHost;
 class TVereDivoClass;
 struct TRatingSnapshot;
 
-class TfrmVereDivoDetail final : public QWidget, public QuoteWindow, public TQuoteWindow
+class TfrmVereDivoDetail final : public QWidget,
+                                 public QuoteWindow,
+                                 public TQuoteWindow,
+                                 public TWcribSubmissionWindow
 {
     Q_OBJECT
 
@@ -63,6 +70,14 @@ public:
     // TQuoteWindow: what the quote asks of its window.
     void RecalculateAndShow() override;
     void ShowTotalsNotAvailable() override;
+
+    // TWcribSubmissionWindow: the main window's readiness check, the dates and the parent.
+    bool OutputBlocked(const std::string &verb, bool askForAddress) override;
+    void EffectiveDateChanged() override;
+    QWidget *Widget() override { return this; }
+    // "Submit to WCRIB" of the quote, with the entries given so far (none once the quote is
+    // closed).
+    TWcribSubmission *Submission() const { return m_submission.get(); }
 
     // The rating inputs as widgets (none before the window was first shown).
     TControlInterface &Controls() { return m_controls; }
@@ -160,7 +175,11 @@ private:
     std::shared_ptr<TRatingSnapshot> m_carried;
     TControlInterface m_controls;
     std::unique_ptr<TInputWidgets> m_inputs;
+    std::unique_ptr<TWcribSubmission> m_submission;
+    TUsageNotice m_notice;
     bool m_shown = false;
+    // The bureau submission runs modal windows over this one; the quote stays until it ends.
+    bool m_submitting = false;
     bool m_calculating = false;
     bool m_calculateAgain = false;
     bool m_changingDate = false;

@@ -30,6 +30,7 @@
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -71,7 +72,8 @@ protected:
         std::filesystem::copy(BuiltProgramFolder(), dir.File("program"),
                               std::filesystem::copy_options::recursive);
         SetProgramFolder(dir.File("program/"));
-        TIniFile(dir.File("program/veredivo.ini"))
+        // The settings file beside the running program holds the agency profile.
+        TIniFile(ProgramFolder() + ChangeFileExt(ExtractFileName(ProgramFile()), ".ini"))
             .WriteString("Agency Info", "Name", "Harbor Insurance Agency");
     }
     ~QuoteDay() override { SetProgramFolder(""); }
@@ -335,6 +337,41 @@ TEST_F(QuoteDay, ANewJerseyQuoteFromStartToReopening)
     Run(QStringLiteral("New Jersey"), {{"8810", 60000, 3}, {"9079", 310000, 12}},
         {{"txtExpMod", "1.08"}, {"lstPartTwo", "500/500/500"}, {"txtPPAPFactor", "1.10"}},
         "Garden State Diner");
+}
+
+// A new quote is dated today: the bureau wants a later date, and the main window's readiness
+// check offers the customer dialog with the address before it refuses a quote without a name.
+TEST_F(QuoteDay, SubmitToWcribBumpsTheDateAndWantsTheCustomersName)
+{
+    const auto window = Start(QStringLiteral("Massachusetts"));
+    TfrmVereDivoDetail &detail = Detail(*window);
+    AddClasses(detail, {{"8810", 45000, 2}, {"5183", 90000, 4}});
+    prompter.Clear();
+    prompter.QueueAnswer(Prompter::Answer::Yes);
+    ModalScript script;
+    bool askedForAddress = false;
+    script.Then([&askedForAddress](QWidget *modal) {
+        auto *dialog = qobject_cast<TfrmCustInfo *>(modal);
+        ASSERT_NE(dialog, nullptr) << modal->windowTitle().toStdString();
+        QTest::keyClicks(dialog->txtCompany, "Acme Roofing");
+        dialog->btnDone->click();
+        // The address is asked for too; the agent gives up.
+        askedForAddress = dialog->isVisible();
+        dialog->btnCancel->click();
+    });
+    QTest::mouseClick(detail.btnSubmit, Qt::LeftButton);
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(askedForAddress);
+    EXPECT_THAT(prompter.Texts(),
+                testing::ElementsAre("The WCRIB requires the Effective Date to be greater than "
+                                     "today.  Click Yes to bump the Effective Date to tomorrow "
+                                     "and continue with the Submission",
+                                     "Please provide a First Name",
+                                     "Unable to Export to WCRIB without a Company Name"));
+    EXPECT_EQ(detail.Quote()->EffectiveDate, Today() + 1);
+    EXPECT_EQ(detail.pnlEffective->text().toStdString(), DateToStr(Today() + 1));
+    ExpectTotalAsTheCommand(detail);
+    window->mnuExit->trigger();
 }
 
 } // namespace

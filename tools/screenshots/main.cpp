@@ -5,9 +5,11 @@
 
 #include "app/PrintOptions.h"
 #include "app/WcForm.h"
+#include "core/Dates.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/Text.h"
+#include "macro/qt/WcribWindows.h"
 #include "rating/VereDivoQuote.h"
 #include "storage/VereDivoAppInfo.h"
 #include "storage/VereDivoCustDBO.h"
@@ -32,6 +34,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -119,7 +122,8 @@ int Run()
     const QString settings = folder.path() + "/settings";
     qputenv("VEREDIVO_SETTINGS_DIR", settings.toUtf8());
     TIniFile(program.string() + "/Data/About.ini").WriteString("Detail", "Active_State", "MA");
-    TIniFile(program.string() + "/veredivo.ini")
+    // The agency profile lives in the settings file beside the running program.
+    TIniFile(ProgramFolder() + ChangeFileExt(ExtractFileName(ProgramFile()), ".ini"))
         .WriteString("Agency Info", "Name", "Harbor Insurance Agency");
 
     TWC_MDI main;
@@ -213,6 +217,29 @@ int Run()
         TfrmEffectiveDate dialog(maQuote.EffectiveDate, &main);
         dialog.show();
         Save(&dialog, "effective-date");
+    }
+
+    {
+        // "Submit to WCRIB" of the MA quote, dated next month: the bureau log-in and tax data
+        // window as the agent fills it in; Cancel opens no browser.
+        main.MdiArea()->setActiveSubWindow(main.MdiArea()->subWindowList().front());
+        maQuote.SetEffectiveDate(Today() + 30);
+        ma->EffectiveDateChanged();
+        QTimer::singleShot(300, [] {
+            auto *form = qobject_cast<TfrmMAWCRIBSubmit *>(QApplication::activeModalWidget());
+            if (form == nullptr) {
+                std::cerr << "veredivo-shots: no WCRIB submission window\n";
+                return;
+            }
+            form->txtUserID->setText(QStringLiteral("agent7"));
+            form->txtPassword->setText(QStringLiteral("Bay-State#2718"));
+            form->txtTaxID->setText(QStringLiteral("04-3141592"));
+            form->txtLocations->setText(QStringLiteral("2"));
+            form->lstBizType->setCurrentText(QStringLiteral("Corporation"));
+            Save(form, "wcrib-submit");
+            form->btnCancel->click();
+        });
+        ma->btnSubmit->click();
     }
 
     // A quote folder with customers to choose from.

@@ -94,6 +94,20 @@ TfrmMAWCRIBSubmit::TfrmMAWCRIBSubmit(TWcribEntries &entries, QWidget *parent)
     otherForm->addRow(QStringLiteral("# of Locations"), txtLocations);
     otherForm->addRow(QStringLiteral("Business Type"), lstBizType);
     layout->addWidget(other);
+    // One label column for the three sections, so their entries line up.
+    int labelWidth = 0;
+    for (const QFormLayout *form : {credentialsForm, taxForm, otherForm}) {
+        for (int row = 0; row < form->rowCount(); ++row) {
+            labelWidth =
+                std::max(labelWidth,
+                         form->itemAt(row, QFormLayout::LabelRole)->widget()->sizeHint().width());
+        }
+    }
+    for (const QFormLayout *form : {credentialsForm, taxForm, otherForm}) {
+        for (int row = 0; row < form->rowCount(); ++row) {
+            form->itemAt(row, QFormLayout::LabelRole)->widget()->setMinimumWidth(labelWidth);
+        }
+    }
 
     auto *buttons = new QHBoxLayout;
     lblFeedback =

@@ -263,7 +263,7 @@ namespace {
 struct FlowQuote
 {
     FlowQuote(const std::string &state, TDateTime date)
-        : harness(state, 1, date, ProgramCopy(folder, "about:blank"))
+        : harness(state, 1, date, ProgramCopy(folder.Path(), "about:blank"))
     {
         if (state == "MA") {
             harness.Add("8810", 50000, 2);

@@ -40,12 +40,12 @@ void EndWcribSite()
     g_site.reset();
 }
 
-std::string ProgramCopy(const ScratchFolder &folder, const std::string &startUrl)
+std::string ProgramCopy(const std::string &folder, const std::string &startUrl)
 {
     namespace fs = std::filesystem;
-    fs::copy(BuiltProgramFolder() + "Data", folder.Path() + "Data",
+    fs::copy(BuiltProgramFolder() + "Data", folder + "Data",
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    const std::string script = folder.Path() + "Data/Scripts/MA_WCRIB.xml";
+    const std::string script = folder + "Data/Scripts/MA_WCRIB.xml";
     std::ifstream in(script, std::ios::binary);
     std::string text {std::istreambuf_iterator<char>(in), {}};
     in.close();
@@ -56,7 +56,7 @@ std::string ProgramCopy(const ScratchFolder &folder, const std::string &startUrl
         text.replace(open + 10, close - open - 10, startUrl);
     }
     std::ofstream(script, std::ios::binary | std::ios::trunc) << text;
-    return folder.Path();
+    return folder;
 }
 
 WindowDriver::WindowDriver()
@@ -98,11 +98,8 @@ MaQuote::TClasses MaQuote::ThreeClasses()
     return {{"5551", 120000, 6}, {"8810", 45000, 2}, {"7380", 60000, 3}};
 }
 
-MaQuote::MaQuote(const std::string &programFolder, const TClasses &classes, bool withPhone)
-    : harness("MA", 1, Today() + 30, programFolder)
+void MakeAcmeTheCustomer(TVereDivoQuote &quote, bool withPhone)
 {
-    harness.Application().AgencyAddress.Name = "Lee Insurance Agency";
-    TVereDivoQuote &quote = harness.Quote();
     auto &customer = quote.Customer();
     customer.SetCompany("Acme Roofing & Siding");
     customer.SetFirstName("Ann");
@@ -119,17 +116,20 @@ MaQuote::MaQuote(const std::string &programFolder, const TClasses &classes, bool
     info.SetLocationCity("Gloucester");
     info.SetLocationState("MA");
     info.SetLocationZip("01930");
+}
+
+MaQuote::MaQuote(const std::string &programFolder, const TClasses &classes, bool withPhone)
+    : harness("MA", 1, Today() + 30, programFolder)
+{
+    harness.Application().AgencyAddress.Name = "Lee Insurance Agency";
+    MakeAcmeTheCustomer(harness.Quote(), withPhone);
     for (const auto &[code, payroll, employees] : classes) {
         harness.Add(code, payroll, employees);
     }
     harness.Rate();
 }
 
-WcribRun::WcribRun(const std::string &startPath, const std::string &password, bool withPhone,
-                   const MaQuote::TClasses &classes)
-    : program(ProgramCopy(folder, WcribSite().Url(startPath))),
-      quote(program, classes, withPhone),
-      submission(quote.harness.Quote(), window)
+WcribAgent::WcribAgent(const std::string &password)
 {
     driver.On("TfrmMAWCRIBSubmit", [password](QWidget *w) {
         auto *form = static_cast<TfrmMAWCRIBSubmit *>(w);
@@ -168,6 +168,14 @@ WcribRun::WcribRun(const std::string &startPath, const std::string &password, bo
         poll->start(50);
     });
 }
+
+WcribRun::WcribRun(const std::string &startPath, const std::string &password, bool withPhone,
+                   const MaQuote::TClasses &classes)
+    : WcribAgent(password),
+      program(ProgramCopy(folder.Path(), WcribSite().Url(startPath))),
+      quote(program, classes, withPhone),
+      submission(quote.harness.Quote(), window)
+{ }
 
 bool WcribRun::Run()
 {

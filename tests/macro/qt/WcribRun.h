@@ -25,9 +25,9 @@ extern const std::string kWcribPassword;
 SimulatedSite &WcribSite();
 void EndWcribSite();
 
-// A copy of the built program's data whose bureau script starts at `startUrl`; the folder's
-// path.
-std::string ProgramCopy(const ScratchFolder &folder, const std::string &startUrl);
+// Copies the built program's data into the program folder `folder` (ending in "/"), its bureau
+// script starting at `startUrl`; the folder.
+std::string ProgramCopy(const std::string &folder, const std::string &startUrl);
 
 // Answers the windows a run opens, by their object names; once for each window.
 class WindowDriver
@@ -60,6 +60,9 @@ public:
     std::vector<std::string> checks;
 };
 
+// Acme Roofing & Siding of Boston as the quote's customer, its location in Gloucester.
+void MakeAcmeTheCustomer(TVereDivoQuote &quote, bool withPhone);
+
 // An MA quote for Acme Roofing & Siding, dated next month, with its classes (code, payroll,
 // employees) on the delivered tables of a program folder.
 struct MaQuote
@@ -71,10 +74,23 @@ struct MaQuote
     QuoteHarness harness;
 };
 
-// One "Submit to WCRIB" of such a quote against the simulated site: the bureau window filled
-// in, the missing values given, option 1 on the completion window, the browser closed after
-// its run.
-struct WcribRun
+// The agent's answers to the windows of one "Submit to WCRIB": the bureau window filled in,
+// the missing values given, option 1 on the completion window, the browser closed after its
+// run.
+struct WcribAgent
+{
+    explicit WcribAgent(const std::string &password = kWcribPassword);
+
+    WindowDriver driver;
+    std::vector<std::string> asked;
+    int completions = 0;
+    // The progress line and the log of the finished run.
+    std::string result;
+    std::string log;
+};
+
+// One "Submit to WCRIB" of such a quote against the simulated site.
+struct WcribRun : WcribAgent
 {
     WcribRun(const std::string &startPath, const std::string &password = kWcribPassword,
              bool withPhone = true, const MaQuote::TClasses &classes = MaQuote::ThreeClasses());
@@ -88,10 +104,5 @@ struct WcribRun
     MaQuote quote;
     FakeQuoteWindow window;
     TWcribSubmission submission;
-    WindowDriver driver;
-    std::vector<std::string> asked;
-    int completions = 0;
-    std::string result;
-    std::string log;
     double seconds = 0;
 };

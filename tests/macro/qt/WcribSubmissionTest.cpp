@@ -3,11 +3,19 @@
 
 #include "WcribRun.h"
 
+#include "../../ui/UiFixture.h"
+
 #include "core/AppInfo.h"
+#include "core/IniFile.h"
+#include "core/Paths.h"
 #include "core/Prompter.h"
+#include "macro/qt/WcribWindows.h"
+#include "rating/QuoteApplication.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLineEdit>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -140,4 +148,75 @@ TEST_F(WcribSubmission, AMissingValueIsAskedForOnceAndUsed)
     EXPECT_EQ(general.value("txtContactPhone").toString(), "(617) 555-0199");
     EXPECT_EQ(run.Record().value("locations").toArray()[0].toObject().value("phone").toString(),
               "(617) 555-0199");
+}
+
+namespace {
+
+// "Submit to WCRIB" pressed in the quote window of an MA quote on the delivered tables; the
+// bureau script of the program folder and the usage notices go to the simulated site.
+class WcribFromTheQuoteWindow : public UiFixture
+{
+protected:
+    WcribFromTheQuoteWindow()
+    {
+        WcribSite().Post("/_test/reset", "{}");
+        WcribSite().AddAccount("agent7", kWcribPassword);
+        ProgramCopy(dir.File("program/"), WcribSite().Url("/"));
+        TIniFile(ProgramFolder() + ChangeFileExt(ExtractFileName(ProgramFile()), ".ini"))
+            .WriteString("Web", "NoticeAddress", WcribSite().Url("/_notice"));
+        info->SetAgencySource([] {
+            TAgencyAddress agency;
+            agency.Name = "Lee Insurance Agency";
+            return agency;
+        });
+        host->blockOutput = false;
+    }
+    static void TearDownTestSuite() { EndWcribSite(); }
+
+    static int NoticeHits(const std::string &page)
+    {
+        return WcribSite()
+            .Get("/_test/hits")
+            .object()
+            .value(QString::fromStdString("notice:/_notice/" + page))
+            .toInt();
+    }
+};
+
+} // namespace
+
+TEST_F(WcribFromTheQuoteWindow, TheQuotesClassesReachTheBureauAndTheEntriesAreKept)
+{
+    const auto window = OpenWindow("MA", Today() + 30);
+    MakeAcmeTheCustomer(*window->Quote(), true);
+    AddClasses(*window, {{"5551", 120000, 6}, {"8810", 45000, 2}, {"7380", 60000, 3}});
+    ASSERT_NE(window->txtTotalPremium->text(), QStringLiteral("N/A"));
+    // The first class of a new quote sends its notice once, from the window's hidden browser.
+    EXPECT_TRUE(WaitFor([] { return NoticeHits("NewQuoteDiagnostic.htm?lob=WC") == 1; }, 15000));
+
+    WcribAgent agent;
+    window->btnSubmit->click();
+    EXPECT_EQ(agent.result, "Finished") << LogEnd(agent.log);
+    EXPECT_EQ(agent.completions, 1);
+    EXPECT_EQ(host->readiness, std::vector<std::string> {"Export to WCRIB (address)"});
+    const QJsonArray applications = WcribSite().Applications().array();
+    ASSERT_EQ(applications.size(), 1);
+    ExpectTheQuoteOnTheSite(applications[0].toObject());
+    EXPECT_EQ(agent.log.find(kWcribPassword), std::string::npos);
+
+    // A second submission starts from the answers of the first; Cancel opens no browser.
+    std::string userId;
+    std::string password;
+    agent.driver.On("TfrmMAWCRIBSubmit", [&](QWidget *w) {
+        auto *form = static_cast<TfrmMAWCRIBSubmit *>(w);
+        userId = form->txtUserID->text().toStdString();
+        password = form->txtPassword->text().toStdString();
+        form->btnCancel->click();
+    });
+    const int browsers = agent.driver.Seen("TfrmMacroBrowser");
+    window->btnSubmit->click();
+    EXPECT_EQ(userId, "agent7");
+    EXPECT_EQ(password, kWcribPassword);
+    EXPECT_EQ(agent.driver.Seen("TfrmMacroBrowser"), browsers);
+    EXPECT_EQ(WcribSite().Applications().array().size(), 1);
 }
