@@ -69,10 +69,8 @@ void TAppInfo::StartLog()
     m_logger->SetEnabled(true);
     m_loggedLines.clear();
     m_logStarted = true;
-    // The base knows no folders in this program (the derived object works them out), so the
-    // first two lines carry no value.
-    LogLine("Application Path: ");
-    LogLine("Data Path: ");
+    LogLine("Application Path: " + ApplicationPath());
+    LogLine("Data Path: " + DataPath());
     LogLine("Log File Name: " + m_logFileName);
     if (m_logger->FlushInterval() > 0) {
         LogLine("WARNING: Log Flush Interval is set to " +

@@ -39,6 +39,11 @@ public:
     // temporary folder. The name is the program file's with the extension ".log".
     static std::string LogFileNameFor(const std::string &programFile);
 
+protected:
+    // The folders the opening lines of the log name; the base knows none.
+    virtual std::string ApplicationPath() const { return {}; }
+    virtual std::string DataPath() const { return {}; }
+
 private:
     std::string m_logFileName;
     std::unique_ptr<TLoggerObj> m_logger;

@@ -302,7 +302,7 @@ int32_t TVereDivoQuote::BalanceToMinimum(int32_t premium)
             firstHighestMinimum([](const TVereDivoClass *) { return true; });
         minimum = governing ? governing->MinPremium : 0;
         if (rule == 3 && anyPremium && governing) {
-            if (governing->GetPayroll() >= 500 || m_classes.size() < 2) {
+            if (governing->GetPayroll() >= 500) {
                 minimum = 0;
             } else {
                 int32_t count = 1;

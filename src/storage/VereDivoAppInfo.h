@@ -82,6 +82,10 @@ public:
     // The broker list and the state list of the plans (each state once), first item selected.
     void FillBrokerAndStateLists(TChoiceList &brokers, TChoiceList &states) const;
 
+protected:
+    std::string ApplicationPath() const override { return m_programFolder; }
+    std::string DataPath() const override { return m_dataFolder; }
+
 private:
     void ResolveFolders(const std::string &programName);
     int32_t NextNumber(const char *key, int32_t above);

@@ -44,6 +44,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+using testing::Contains;
 using testing::ElementsAre;
 using testing::IsEmpty;
 
@@ -477,6 +478,8 @@ TEST_F(MainWindow, ActiveStateSkipsTheChoiceAndOpensTheQuoteWindow)
     EXPECT_EQ(window->mnuPoolApp->text(), QStringLiteral("Print MA Poo&l Application"));
     EXPECT_EQ(TIniFile("QORWC.ini").ReadString("Install_Info", "1_MA", ""), dir.File("program/"));
     const auto &lines = window->AppInfo().LoggedLines();
+    EXPECT_THAT(lines, Contains("Application Path: " + dir.File("program/")));
+    EXPECT_THAT(lines, Contains("Data Path: " + window->AppInfo().DataFolder()));
     const auto start = std::find(lines.begin(), lines.end(), "WCForm - New Quote Method");
     ASSERT_NE(start, lines.end());
     // The window's steps; the quote's own lines come between.
