@@ -6,6 +6,6 @@ cd "$(dirname "$0")/.."
 out=build/screenshots
 ./scripts/screenshots.sh "$out"
 for picture in main-window-ma main-window-nj customer-dialog premium-detail-ma down-payment \
-    effective-date load-quotation printing-options-acord wcrib-submit; do
+    effective-date load-quotation printing-options-acord wcrib-submit classes-selection; do
     cp "$out/$picture.png" "data/docs/guide/$picture.png"
 done
