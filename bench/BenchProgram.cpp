@@ -15,11 +15,10 @@ ScratchProgram::ScratchProgram()
         throw std::runtime_error("cannot make a folder in " + TempFolder());
     }
     m_folder = pattern + "/";
-    fs::create_directories(m_folder + "program/Data");
+    fs::create_directories(m_folder + "program");
     fs::create_directories(m_folder + "settings");
-    for (const auto &entry : fs::directory_iterator(VEREDIVO_PROGRAM_DIR "Data")) {
-        fs::copy_file(entry.path(), m_folder + "program/Data/" + entry.path().filename().string());
-    }
+    // With its subfolders: the web scripts live in Data/Scripts.
+    fs::copy(VEREDIVO_PROGRAM_DIR "Data", m_folder + "program/Data", fs::copy_options::recursive);
     ::setenv("VEREDIVO_SETTINGS_DIR", (m_folder + "settings").c_str(), 1);
     SetProgramFolder(m_folder + "program/");
     m_info = std::make_unique<TVereDivoAppInfo>("veredivo");
