@@ -1,6 +1,7 @@
 #include "db/CBDatabase.h"
 
 #include "core/AppInfo.h"
+#include "core/Check.h"
 #include "core/Paths.h"
 #include "core/Text.h"
 
@@ -810,6 +811,11 @@ void TTableRegistration::Release() noexcept
         return;
     }
     TCBTable &table = *std::exchange(m_table, nullptr);
+    // Only this registration removes its table; if it has gone, the table is freed already.
+    if (!VEREDIVO_CHECK(m_database->FindTable(m_tableID) != nullptr)) {
+        m_tableID = 0;
+        return;
+    }
     try {
         table.Close();
     } catch (const std::exception &error) {

@@ -669,8 +669,8 @@ void TVereDivoQuote::AppendClass(TVereDivoClass &line)
     }
     if (!InClassBook(line)) {
         // The quote would refer to a line it does not own.
-        throw std::invalid_argument("the class line " + line.DisplayName() +
-                                    " is not in the quote's class book");
+        // Not dereferenced: a line the quote does not own may have been freed.
+        throw std::invalid_argument("a class line that is not in the quote's class book");
     }
     m_classes.insert(std::upper_bound(m_classes.begin(), m_classes.end(), &line, ByDisplayName),
                      &line);
@@ -680,8 +680,7 @@ void TVereDivoQuote::ReplaceClasses(std::vector<TVereDivoClass *> lines)
 {
     for (const TVereDivoClass *line : lines) {
         if (!InClassBook(*line)) {
-            throw std::invalid_argument("the class line " + line->DisplayName() +
-                                        " is not in the quote's class book");
+            throw std::invalid_argument("a class line that is not in the quote's class book");
         }
     }
     std::stable_sort(lines.begin(), lines.end(), ByDisplayName);

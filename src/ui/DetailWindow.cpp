@@ -1,6 +1,7 @@
 #include "ui/DetailWindow.h"
 
 #include "core/BusyCursor.h"
+#include "core/Check.h"
 #include "core/Prompter.h"
 #include "core/Rounding.h"
 #include "core/Text.h"
@@ -667,7 +668,13 @@ TVereDivoClass *TfrmVereDivoDetail::SelectedClass() const
     if (selected.isEmpty()) {
         return nullptr;
     }
-    return &static_cast<TClassItem *>(selected.front())->Line();
+    TVereDivoClass *line = &static_cast<TClassItem *>(selected.front())->Line();
+    // The list is filled again after every change of the class list; a row it kept from before
+    // would point at a line the quote may have freed.
+    if (!VEREDIVO_CHECK(m_quote && m_quote->HasClass(*line))) {
+        return nullptr;
+    }
+    return line;
 }
 
 void TfrmVereDivoDetail::ShowClassPopup(const QPoint &at)

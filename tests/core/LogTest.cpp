@@ -1,5 +1,6 @@
 #include "core/Log.h"
 #include "core/AppInfo.h"
+#include "core/Check.h"
 #include "core/Paths.h"
 
 #include "support/ScopedEnv.h"
@@ -231,4 +232,25 @@ TEST(AppInfoLog, WithoutTheFixedFolderTheLogGoesBesideTheProgram)
     EXPECT_EQ(TAppInfo::LogFileNameFor("/opt/x/veredivo"),
               dir.File("state/veredivo/Logs/veredivo.log"));
     SetProgramFolder("");
+}
+
+TEST(SoftCheck, AFailedCheckIsLoggedWithItsPlaceAndTheCallerGoesOn)
+{
+    ScratchFolder dir;
+    ScopedEnv state("XDG_STATE_HOME", dir.Path());
+    TAppInfo info;
+    info.StartLog();
+    const int64_t failedBefore = FailedCheckCount();
+    const std::vector<int> rows {1, 2};
+
+    const size_t row = 5;
+    const int value = VEREDIVO_CHECK(row < rows.size()) ? rows[row] : -1;
+    EXPECT_EQ(value, -1);
+    const int checkLine = __LINE__ - 2;
+    EXPECT_TRUE(VEREDIVO_CHECK(rows.size() == 2));
+
+    EXPECT_EQ(FailedCheckCount(), failedBefore + 1);
+    EXPECT_EQ(info.LoggedLines().back(),
+              "Check failed: row < rows.size() at tests/core/LogTest.cpp:" +
+                  std::to_string(checkLine));
 }

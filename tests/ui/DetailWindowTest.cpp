@@ -1,3 +1,4 @@
+#include "core/Check.h"
 #include "core/IniFile.h"
 #include "core/Text.h"
 #include "rating/DownPayment.h"
@@ -253,6 +254,28 @@ TEST_F(DetailWindow, RemovingTheLastClassLeavesNoPremium)
     EXPECT_FALSE(window->btnDeviate->isEnabled());
     EXPECT_FALSE(window->mnuEditClass->isEnabled());
     EXPECT_FALSE(window->mnuShowClassInfo->isEnabled());
+}
+
+TEST_F(DetailWindow, ARowWhoseLineTheQuoteFreedDoesNothing)
+{
+    const auto window = OpenWindow("MA", EncodeDate(2026, 7, 15));
+    AddClasses(*window, {{"5183", 90000, 4}, {"8810", 50000, 2}});
+    QTreeWidgetItem *row = window->lstClasses->topLevelItem(0);
+    window->lstClasses->setCurrentItem(row);
+    const std::string code = row->text(1).toStdString();
+    TVereDivoClass *line = window->Quote()->FindClass(code, "");
+    ASSERT_NE(line, nullptr);
+    // Another window takes the line out of the book without this list being filled again.
+    window->Quote()->DeleteClass(*line);
+    ASSERT_EQ(window->lstClasses->currentItem(), row);
+    const int64_t failedBefore = FailedCheckCount();
+
+    window->lstClassesDblClick();
+    window->btnDelete->click();
+
+    EXPECT_GT(FailedCheckCount(), failedBefore);
+    EXPECT_THAT(prompter.Texts(), IsEmpty());
+    EXPECT_EQ(window->Quote()->Classes().size(), 1u);
 }
 
 TEST_F(DetailWindow, ASmallPremiumIsPaidInFull)
