@@ -152,11 +152,6 @@ int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key, in
     return StrToIntDef(ReadString(section, key, ""), def);
 }
 
-double TIniFile::ReadFloat(std::string_view section, std::string_view key, double def) const
-{
-    return StrToFloatDef(ReadString(section, key, ""), def);
-}
-
 bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const
 {
     const std::string value = ReadString(section, key, "");
@@ -167,32 +162,6 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
         return false;
     }
     return StrToIntDef(value, def ? 1 : 0) != 0;
-}
-
-bool TIniFile::SectionExists(std::string_view section) const
-{
-    return FindSection(ReadLines(), section).has_value();
-}
-
-bool TIniFile::ValueExists(std::string_view section, std::string_view key) const
-{
-    const std::vector<std::string> lines = ReadLines();
-    const auto range = FindSection(lines, section);
-    return range && FindKey(lines, *range, key);
-}
-
-std::vector<std::string> TIniFile::ReadSection(std::string_view section) const
-{
-    const std::vector<std::string> lines = ReadLines();
-    std::vector<std::string> keys;
-    if (const auto range = FindSection(lines, section)) {
-        for (size_t i = range->header + 1; i < range->end; ++i) {
-            if (const auto name = KeyName(lines[i])) {
-                keys.push_back(*name);
-            }
-        }
-    }
-    return keys;
 }
 
 namespace {
@@ -244,37 +213,7 @@ void TIniFile::WriteInteger(std::string_view section, std::string_view key, int3
     WriteString(section, key, IntText(value));
 }
 
-void TIniFile::WriteFloat(std::string_view section, std::string_view key, double value)
-{
-    WriteString(section, key, FloatText(value));
-}
-
 void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value)
 {
     WriteString(section, key, value ? "1" : "0");
-}
-
-void TIniFile::DeleteKey(std::string_view section, std::string_view key)
-{
-    std::vector<std::string> lines = ReadLines();
-    const auto range = FindSection(lines, section);
-    if (!range) {
-        return;
-    }
-    if (const auto index = FindKey(lines, *range, key)) {
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*index));
-        WriteLines(lines);
-    }
-}
-
-void TIniFile::EraseSection(std::string_view section)
-{
-    std::vector<std::string> lines = ReadLines();
-    const auto range = FindSection(lines, section);
-    if (!range) {
-        return;
-    }
-    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(range->header),
-                lines.begin() + static_cast<std::ptrdiff_t>(range->end));
-    WriteLines(lines);
 }

@@ -24,14 +24,8 @@ public:
                            std::string_view def) const;
     // A value that is not a whole number gives the default.
     int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def) const;
-    double ReadFloat(std::string_view section, std::string_view key, double def) const;
     // "1"/"0" as written by WriteBool; "true"/"false" and "yes"/"no" are understood too.
     bool ReadBool(std::string_view section, std::string_view key, bool def) const;
-
-    bool SectionExists(std::string_view section) const;
-    bool ValueExists(std::string_view section, std::string_view key) const;
-    // The key names of a section, in file order.
-    std::vector<std::string> ReadSection(std::string_view section) const;
 
     // Raise std::runtime_error when the file cannot be written.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
@@ -39,10 +33,7 @@ public:
     // Several keys of one section in one replacement of the file: all of them or none.
     void WriteStrings(std::string_view section,
                       const std::vector<std::pair<std::string, std::string>> &values);
-    void WriteFloat(std::string_view section, std::string_view key, double value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
-    void DeleteKey(std::string_view section, std::string_view key);
-    void EraseSection(std::string_view section);
 
     // Where a bare name is kept: SettingsFolder() + name.
     static std::string PathFor(std::string_view fileName);

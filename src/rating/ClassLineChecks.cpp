@@ -127,16 +127,6 @@ TEntryCheck ApplyPayrollEntry(TVereDivoClass &line, const TPayrollEntry &entry)
     return check;
 }
 
-TConstructionPayrollEntry ConstructionPayrollEntryOf(const TNewYorkConstructionClass &line)
-{
-    TConstructionPayrollEntry entry;
-    for (int32_t n = 1; n <= 4; ++n) {
-        entry.Payrolls[static_cast<size_t>(n - 1)] = IntText(line.GetEntryPayroll(n));
-    }
-    entry.Employees = IntText(line.Employees);
-    return entry;
-}
-
 int32_t ConstructionPayrollTotal(const TConstructionPayrollEntry &entry)
 {
     double sum = 0;

@@ -43,7 +43,6 @@ struct TConstructionPayrollEntry
     std::string Employees;
 };
 
-TConstructionPayrollEntry ConstructionPayrollEntryOf(const TNewYorkConstructionClass &line);
 // The read-only total the dialog keeps current: RoundAmount of the sum of the boxes (a box
 // that holds no number counts 0).
 int32_t ConstructionPayrollTotal(const TConstructionPayrollEntry &entry);
