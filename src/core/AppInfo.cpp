@@ -2,19 +2,12 @@
 
 #include "core/Paths.h"
 
-#include <unistd.h>
-
 namespace {
 
 TAppInfo *&Current()
 {
     static TAppInfo *current = nullptr;
     return current;
-}
-
-bool CanWriteIn(const std::string &folder)
-{
-    return !folder.empty() && access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 // The log goes into "Logs/" below `folder` when that can be made, else into `folder` itself;

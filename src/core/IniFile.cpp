@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -216,4 +217,32 @@ void TIniFile::WriteInteger(std::string_view section, std::string_view key, int3
 void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value)
 {
     WriteString(section, key, value ? "1" : "0");
+}
+
+std::string ProgramSettingsFile(std::string_view programName)
+{
+    const std::string name = std::string(programName) + ".ini";
+    const std::string beside = ResolveFileName(ProgramFolder() + name);
+    const std::string userCopy = SettingsFolder() + "program/" + name;
+    if (FileExists(userCopy)) {
+        return userCopy;
+    }
+    if (CanWriteFile(beside)) {
+        return beside;
+    }
+    std::string text;
+    if (FileExists(beside)) {
+        std::ifstream in(beside, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), {});
+        if (!in.good() && !in.eof()) {
+            return beside;
+        }
+    }
+    try {
+        ForceDirectories(ExtractFilePath(userCopy));
+        ReplaceFileDurably(userCopy, text);
+        return userCopy;
+    } catch (const std::exception &) {
+        return beside;
+    }
 }

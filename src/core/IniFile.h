@@ -46,3 +46,10 @@ private:
     // The line ending of the file as last read, kept when it is written back.
     mutable bool m_crlf = false;
 };
+
+// The settings file that goes with the program: `programName` + ".ini" beside it. A program
+// installed in a folder the user cannot write (under /usr or /opt) keeps the user's copy,
+// SettingsFolder() + "program/" + the same name, instead: made from the file beside the program
+// the first time, read and written from then on. Without a settings folder either, the file
+// beside the program is read and a save says why it cannot be written.
+std::string ProgramSettingsFile(std::string_view programName);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -145,6 +146,16 @@ bool DirectoryExists(const std::string &path)
 {
     std::error_code ec;
     return fs::is_directory(path, ec);
+}
+
+bool CanWriteIn(const std::string &folder)
+{
+    return !folder.empty() && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool CanWriteFile(const std::string &path)
+{
+    return FileExists(path) ? access(path.c_str(), W_OK) == 0 : CanWriteIn(ExtractFilePath(path));
 }
 
 bool ForceDirectories(const std::string &path)

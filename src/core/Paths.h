@@ -37,6 +37,10 @@ bool IsBareName(std::string_view path);
 
 bool FileExists(const std::string &path);
 bool DirectoryExists(const std::string &path);
+// Whether files can be made in the folder (not in a program folder under /usr or /opt).
+bool CanWriteIn(const std::string &folder);
+// Whether the file can be written: the file itself when it exists, else its folder.
+bool CanWriteFile(const std::string &path);
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string &path);
 int64_t FileSize(const std::string &path); // -1 when the file cannot be read

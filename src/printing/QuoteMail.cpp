@@ -164,7 +164,7 @@ void EmailQuote(TVereDivoQuote &quote)
         ShowError(error.what());
         return;
     }
-    const std::string pdf = ResolveFileName(quote.Application().ProgramFolder() + "WCQuote.pdf");
+    const std::string pdf = ResolveFileName(ExtractFilePath(target) + "WCQuote.pdf");
     if (!FileExists(pdf)) {
         ShowError("The PDF File (" + pdf + ") needed for emailng doesn't exist.  " +
                   "Please contact technical support");

@@ -50,7 +50,12 @@ std::string PrinterDisplayName(const QPrinter &printer)
 
 std::string DefaultWorksheetPdfPath(const TVereDivoQuote &quote)
 {
-    return quote.Application().ProgramFolder() + "wcquote.pdf";
+    const std::string program = quote.Application().ProgramFolder();
+    if (CanWriteIn(program)) {
+        return program + "wcquote.pdf";
+    }
+    ForceDirectories(StateFolder());
+    return StateFolder() + "wcquote.pdf";
 }
 
 void WriteWorksheetPdf(TVereDivoQuote &quote, const std::string &path)

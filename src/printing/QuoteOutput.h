@@ -22,7 +22,8 @@ public:
 // The printer as messages name it: its output file when it prints to one, else its name.
 std::string PrinterDisplayName(const QPrinter &printer);
 
-// "wcquote.pdf" in the program folder: where the PDF goes when no path is named.
+// "wcquote.pdf" in the program folder: where the PDF goes when no path is named. A program
+// folder the user cannot write (an installed program) gives the per-user state folder instead.
 std::string DefaultWorksheetPdfPath(const TVereDivoQuote &quote);
 
 // The worksheet as the single 800 × 1400 page of a PDF at 96 dots per inch (the standard

@@ -118,7 +118,7 @@ void TVereDivoAppInfo::ResolveFolders(const std::string &programName)
 {
     m_programFolder = ::ProgramFolder();
     m_settingsIni = SettingsFolder() + programName + ".ini";
-    m_programSettingsFile = m_programFolder + programName + ".ini";
+    m_programSettingsFile = ::ProgramSettingsFile(programName);
 
     const TIniFile settings(m_settingsIni);
     const std::string data = m_programFolder + "Data/";

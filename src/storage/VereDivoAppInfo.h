@@ -34,8 +34,9 @@ public:
     const std::string &ACORDFolder() const { return m_acordFolder; }
     // The folder settings: the per-user settings folder + program name + ".ini".
     const std::string &SettingsIni() const { return m_settingsIni; }
-    // The settings file beside the program (agency profile, debug option): program folder +
-    // program name + ".ini".
+    // The settings file of the program (agency profile, debug option): program folder +
+    // program name + ".ini", or the user's copy when that folder cannot be written (see
+    // ProgramSettingsFile).
     const std::string &ProgramSettingsFile() const { return m_programSettingsFile; }
 
     // Reads the active state from the data folder's "About.ini", then opens the table set on

@@ -1,6 +1,7 @@
 #include "core/IniFile.h"
 #include "core/Paths.h"
 
+#include "support/ScopedEnv.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -177,4 +178,83 @@ TEST(IniFile, FileNameFoundWithoutRegardToCase)
     TIniFile ini(dir.File("About.ini"));
     EXPECT_EQ(ini.ReadString("Detail", "Active_State", ""), "MA");
     EXPECT_EQ(ini.FileName(), dir.File("about.ini"));
+}
+
+namespace {
+
+// Runs `body` in a child process that cannot write the folders made read-only for it: root
+// writes anywhere, so as root the child becomes "nobody" first. Returns the child's exit code.
+template<typename Body>
+int RunAsUnprivilegedChild(Body body)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(90);
+        }
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+}
+
+} // namespace
+
+TEST(ProgramSettings, AWritableProgramFolderKeepsItsOwnFileAndAUserCopyWins)
+{
+    ScratchFolder dir;
+    dir.WriteFile("program/veredivo.ini", "[Agency]\nName=Beside\n");
+    SetProgramFolder(dir.File("program/"));
+    const std::string settings = dir.File("settings/");
+    const ScopedEnv settingsFolder("VEREDIVO_SETTINGS_DIR", settings);
+
+    EXPECT_EQ(ProgramSettingsFile("veredivo"), dir.File("program/veredivo.ini"));
+    EXPECT_FALSE(DirectoryExists(settings));
+
+    dir.WriteFile("settings/program/veredivo.ini", "[Agency]\nName=Mine\n");
+    EXPECT_EQ(TIniFile(ProgramSettingsFile("veredivo")).ReadString("Agency", "Name", ""), "Mine");
+    SetProgramFolder("");
+}
+
+TEST(ProgramSettings, AReadOnlyProgramFolderSavesToTheUsersCopy)
+{
+    ScratchFolder dir;
+    const std::string beside = "[Agency]\nName=Delivered Agency\n[Web]\nNoticeAddress=x\n";
+    dir.WriteFile("program/veredivo.ini", beside);
+    ForceDirectories(dir.File("settings"));
+    chmod(dir.Path().c_str(), 0755);
+    chmod(dir.File("settings").c_str(), 0777);
+    chmod(dir.File("program/veredivo.ini").c_str(), 0444);
+    chmod(dir.File("program").c_str(), 0555);
+
+    const int code = RunAsUnprivilegedChild([&dir] {
+        SetProgramFolder(dir.File("program/"));
+        setenv("VEREDIVO_SETTINGS_DIR", dir.File("settings/").c_str(), 1);
+        if (CanWriteIn(dir.File("program/"))) {
+            return 2; // the folder is writable after all: nothing to show here
+        }
+        const std::string file = ProgramSettingsFile("veredivo");
+        if (file != dir.File("settings/program/veredivo.ini")) {
+            return 3;
+        }
+        TIniFile ini(file);
+        if (ini.ReadString("Agency", "Name", "") != "Delivered Agency") {
+            return 4;
+        }
+        try {
+            ini.WriteString("Agency", "Name", "Saved Agency");
+        } catch (const std::exception &) {
+            return 5;
+        }
+        const TIniFile again(ProgramSettingsFile("veredivo"));
+        if (again.ReadString("Agency", "Name", "") != "Saved Agency" ||
+            again.ReadString("Web", "NoticeAddress", "") != "x") {
+            return 6;
+        }
+        return 0;
+    });
+    chmod(dir.File("program").c_str(), 0755);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(dir.ReadFile("program/veredivo.ini"), beside);
 }

@@ -64,8 +64,7 @@ void WriteText(const std::string &path, const std::string &text)
 
 std::string WebSetting(const std::string &key)
 {
-    const std::string file =
-        ProgramFolder() + ChangeFileExt(ExtractFileName(ProgramFile()), ".ini");
+    const std::string file = ProgramSettingsFile(ChangeFileExt(ExtractFileName(ProgramFile()), ""));
     return Trim(TIniFile(file).ReadString("Web", key, ""));
 }
 

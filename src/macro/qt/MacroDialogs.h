@@ -149,6 +149,6 @@ private:
     QWidget *m_parent;
 };
 
-// The settings file beside the program ("veredivo.ini"): a value of its section "Web"
-// ("NoticeAddress", "SupportAddress"), empty when not set.
+// A value of the section "Web" ("NoticeAddress", "SupportAddress") of the program's settings
+// file (see ProgramSettingsFile), empty when not set.
 std::string WebSetting(const std::string &key);
