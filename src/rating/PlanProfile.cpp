@@ -6,6 +6,7 @@
 #include "db/CBDatabase.h"
 #include "db/TableValues.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -91,6 +92,16 @@ bool TVereDivoPlanProfile::CoversClassDate(TDateTime date) const
 {
     const TDateTime day = std::floor(date);
     return Min_Date <= day && day <= Max_Date && Effect_1 <= day && day <= Exp_2;
+}
+
+TDateTime TVereDivoPlanProfile::FirstRatingDate() const
+{
+    return std::ceil(std::max(Min_Date, Effect_1));
+}
+
+TDateTime TVereDivoPlanProfile::LastRatingDate() const
+{
+    return std::floor(std::min(Max_Date, Exp_2));
 }
 
 bool TVereDivoPlanProfile::HasValidClassFile(TDateTime date) const

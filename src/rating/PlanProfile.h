@@ -87,6 +87,10 @@ public:
 
     // The date lies in the plan's rating range and in its class files; no message.
     bool CoversClassDate(TDateTime date) const;
+    // The first and last effective dates CoversClassDate accepts (the last before the first
+    // when it accepts none).
+    TDateTime FirstRatingDate() const;
+    TDateTime LastRatingDate() const;
     // The same; when it fails the user is told "This Date has no valid classifications
     // available".
     bool HasValidClassFile(TDateTime date) const;

@@ -132,6 +132,8 @@ TEST(RateCommand, PrintsTheSummaryAsTheWorksheetLabelsIt)
     const CommandResult result = RunRate(FixtureProgramFolder(), MAPool);
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out,
+              "Effective Date: 07/01/2026\n"
+              "\n"
               "Total Manual Premium:                    $3,965\n"
               "Unmodified Premium:                      $3,965\n"
               "Merit Rate Adjustment:                    $-198\n"
@@ -242,12 +244,41 @@ TEST(RateCommand, TheSystemsOwnMessagesArePrinted)
               std::string::npos)
         << r.err;
     EXPECT_EQ(r.out, "");
+}
 
+TEST(RateCommand, TheEffectiveDateRatedIsTold)
+{
+    // Before the plan's first rating date the quote moves the date; the command says so.
+    CommandResult r = RunRate(FixtureProgramFolder(), R"({"state": "MA", "effective": "01/01/1990",
+        "classes": [{"code": "8810", "payroll": 100000}]})");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err,
+              "veredivo-rate: the effective date 01/01/1990 is before the plan's first rating "
+              "date; the quote is rated at 01/01/2026\n");
+    EXPECT_EQ(r.out.rfind("Effective Date: 01/01/2026\n\n", 0), 0u) << r.out;
+    r = RunRate(FixtureProgramFolder(), R"({"state": "MA", "effective": "01/01/1990",
+        "classes": [{"code": "8810", "payroll": 100000}]})",
+                "--json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto json = nlohmann::json::parse(r.out);
+    EXPECT_EQ(json["effective"], "01/01/2026");
+    EXPECT_EQ(json["requestedEffective"], "01/01/1990");
+    // A date the plan rates is rated as given, without a word.
+    r = RunRate(FixtureProgramFolder(), MAPool, "--json");
+    EXPECT_EQ(r.err, "");
+    json = nlohmann::json::parse(r.out);
+    EXPECT_EQ(json["effective"], "07/01/2026");
+    EXPECT_FALSE(json.contains("requestedEffective"));
+
+    // After the plan's last date the tables cannot rate the quote: the valid dates are given.
     r = RunRate(FixtureProgramFolder(), R"({"state": "MA", "effective": "07/01/2028",
         "classes": [{"code": "8810", "payroll": 100000}]})");
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("This Date has no valid classifications available"), std::string::npos)
-        << r.err;
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "This Date has no valid classifications available\n"
+              "veredivo-rate: broker 1's MA plan rates effective dates from 01/01/2026 to "
+              "12/31/2027\n");
+    EXPECT_EQ(r.out, "");
 }
 
 } // namespace

@@ -26,6 +26,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -190,6 +191,7 @@ void ApplyInputs(const TControlInterface &controls, const TRateRequest &request)
 
 void PrintSummary(TVereDivoQuote &quote)
 {
+    std::cout << "Effective Date: " << DateToStr(quote.EffectiveDate) << "\n\n";
     const auto lines = quote.PremiumSummaryLines();
     size_t width = 0;
     for (const TSummaryLine &line : lines) {
@@ -204,12 +206,17 @@ void PrintSummary(TVereDivoQuote &quote)
 }
 
 // `stored`: the quote was saved or opened, so its customer number and quote ID are given too.
-nlohmann::ordered_json QuoteJson(TVereDivoQuote &quote, bool rated, bool stored)
+// `requested`: the request's effective date, given as well when the quote rated another.
+nlohmann::ordered_json QuoteJson(TVereDivoQuote &quote, bool rated, bool stored,
+                                 TDateTime requested)
 {
     nlohmann::ordered_json out;
     out["state"] = quote.StateCode;
     out["broker"] = quote.PlanId;
     out["effective"] = DateToStr(quote.EffectiveDate);
+    if (requested > 0 && requested != std::floor(quote.EffectiveDate)) {
+        out["requestedEffective"] = DateToStr(requested);
+    }
     if (stored) {
         out["customerNumber"] = quote.Customer().CustomerNumber();
         out["quoteId"] = quote.QuoteId;
@@ -331,6 +338,7 @@ struct TQuoteRun
     const TRateRequest *Request = nullptr;
     std::string Pdf; // the worksheet's path; empty: none
     nlohmann::ordered_json *Batch = nullptr; // several quotes: their JSON is gathered here
+    TDateTime Requested = 0; // the request's effective date (day), when it names one
 };
 
 #ifdef VEREDIVO_RATE_PDF
@@ -405,7 +413,7 @@ int RateAndPrint(TToolApplication &application, TVereDivoQuote &quote, const TOp
         status = written ? status : std::max(status, 1);
     }
     if (options.Json) {
-        nlohmann::ordered_json out = QuoteJson(quote, rated, stored);
+        nlohmann::ordered_json out = QuoteJson(quote, rated, stored, run.Requested);
         if (written) {
             out["pdf"] = run.Pdf;
         }
@@ -484,14 +492,30 @@ int RateRequestFile(TToolApplication &application, const TOptions &options, TQuo
     run.Request = &request;
     TCustLOBInfo header;
     header.SetState(request.State);
+    const TDateTime requested = request.Effective > 0 ? request.Effective : Today();
     std::unique_ptr<TVereDivoQuote> quote =
-        CreateStateQuote(request.Broker, application, header, request.Effective);
+        CreateStateQuote(request.Broker, application, header, requested);
     if (!quote) {
         return 1; // the system's message has been shown
     }
-    if (Trim(quote->PlanProfile->State_Name).empty() && quote->PlanProfile->Max_Date == 0) {
+    const TVereDivoPlanProfile &plan = *quote->PlanProfile;
+    if (Trim(plan.State_Name).empty() && plan.Max_Date == 0) {
         std::cerr << "veredivo-rate: broker " << request.Broker << " has no plan for "
                   << request.State << "\n";
+        return 1;
+    }
+    // The quote moves a date before the plan's first rating date to that date, silently for a
+    // new quote; the command's user must know which date was rated.
+    run.Requested = std::floor(requested);
+    if (std::floor(quote->EffectiveDate) != run.Requested) {
+        std::cerr << "veredivo-rate: the effective date " << DateToStr(requested)
+                  << " is before the plan's first rating date; the quote is rated at "
+                  << DateToStr(quote->EffectiveDate) << "\n";
+    }
+    if (!quote->HasValidClassFile(quote->EffectiveDate)) { // the system's message is shown
+        std::cerr << "veredivo-rate: broker " << request.Broker << "'s " << quote->StateCode
+                  << " plan rates effective dates from " << DateToStr(plan.FirstRatingDate())
+                  << " to " << DateToStr(plan.LastRatingDate()) << "\n";
         return 1;
     }
     if (!quote->LoadClassBook()) {
