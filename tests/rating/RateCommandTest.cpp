@@ -3,6 +3,8 @@
 
 #include "support/RateCommand.h"
 #include "QuoteHarness.h"
+#include "support/Commands.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -279,6 +281,40 @@ TEST(RateCommand, TheEffectiveDateRatedIsTold)
               "veredivo-rate: broker 1's MA plan rates effective dates from 01/01/2026 to "
               "12/31/2027\n");
     EXPECT_EQ(r.out, "");
+}
+
+TEST(RateCommand, ArgumentsAndFilesItCannotUseAreNamed)
+{
+    // Each wrong argument is named before the usage.
+    const auto wrong = [](const std::string &arguments) {
+        const TCommandResult r =
+            RunCommand(ShellQuoted(VEREDIVO_RATE_COMMAND) + " " + arguments + " 2>&1");
+        EXPECT_EQ(r.Status, 1) << arguments;
+        EXPECT_NE(r.Out.find("\nusage: veredivo-rate"), std::string::npos) << r.Out;
+        return r.Out.substr(0, r.Out.find('\n'));
+    };
+    EXPECT_EQ(wrong("--bogus q.json"), "veredivo-rate: unknown option --bogus");
+    EXPECT_EQ(wrong("--json"), "veredivo-rate: no quote file is given");
+    EXPECT_EQ(wrong("--open x"), "veredivo-rate: --open needs a quote ID (1 or more), not \"x\"");
+    EXPECT_EQ(wrong("--list --save q.json"),
+              "veredivo-rate: --list and --save cannot be given together");
+    EXPECT_EQ(wrong("--application word --pdf a.pdf q.json"),
+              "veredivo-rate: --application takes acord or pool, not \"word\"");
+    EXPECT_EQ(wrong("q.json --pdf"), "veredivo-rate: --pdf needs a file or a folder");
+
+    // A folder, or a file that is not there, is not taken for a request that is not JSON.
+    ScratchFolder folder;
+    folder.WriteFile("sub/placeholder", "");
+    const auto rate = [&folder](const std::string &file) {
+        return RunCommand(ShellQuoted(VEREDIVO_RATE_COMMAND) + " --program-dir " +
+                          ShellQuoted(FixtureProgramFolder()) + " " + ShellQuoted(file) + " 2>&1");
+    };
+    TCommandResult r = rate(folder.File("sub"));
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Out, "veredivo-rate: " + folder.File("sub") + ": is a folder, not a quote file\n");
+    r = rate(folder.File("none.json"));
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Out, "veredivo-rate: " + folder.File("none.json") + ": no such file\n");
 }
 
 } // namespace

@@ -221,3 +221,25 @@ TEST_F(StoreCommand, ASecondQuoteForAStoredCustomerNamesItsNumber)
     EXPECT_EQ(wrong.status, 1);
     EXPECT_NE(wrong.err.find("quote.customer.number"), std::string::npos) << wrong.err;
 }
+
+TEST_F(StoreCommand, ASecondSaveOfTheSameCompanyWithoutANumberNamesTheStoredCustomer)
+{
+    ASSERT_EQ(RunJson("--save", Request("MA", 1, "Acme"))["customerNumber"], 1);
+    ASSERT_EQ(RunJson("--save", Request("MA", 1, "Harbor"))["customerNumber"], 2);
+    // A customer is known by its number: a new one is made, and the stored one is named.
+    const CommandResult again = Run("--save", Request("NJ", 1, "ACME"));
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.err,
+              "veredivo-rate: a new customer 3 was made, although customer 1 of the same "
+              "company \"ACME\" is stored; to add a quote to a stored customer give its number "
+              "(\"customer\": { \"number\": 1 })\n");
+    EXPECT_NE(again.out.find("Customer number: 3"), std::string::npos) << again.out;
+    EXPECT_EQ(RunJson("--list").size(), 3u);
+
+    // Naming the number adds the quote to it without a word.
+    std::string named = Request("MA", 1, "Acme");
+    named = ReplaceAll(named, R"("company": "Acme",)", R"("number": 1,)");
+    const CommandResult added = Run("--save", named);
+    EXPECT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(added.err, "");
+}

@@ -76,9 +76,17 @@ public:
 
 std::string ReadWholeFile(const std::string &path)
 {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        throw ERateRequestError("no such file");
+    }
+    if (status.type() == std::filesystem::file_type::directory) {
+        throw ERateRequestError("is a folder, not a quote file");
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw ERateRequestError("cannot read " + path);
+        throw ERateRequestError("cannot be read");
     }
     std::ostringstream text;
     text << in.rdbuf();
@@ -316,6 +324,43 @@ bool ApplyCustomer(TToolApplication &application, TVereDivoQuote &quote,
     return true;
 }
 
+// The stored customers whose company is `company` (without regard to case); none for a blank
+// company.
+std::vector<int32_t> StoredCustomersNamed(TToolApplication &application, const std::string &company)
+{
+    std::vector<int32_t> numbers;
+    if (Trim(company).empty()) {
+        return numbers;
+    }
+    for (const TCustomerListEntry &customer :
+         application.Info().QuoteDB().CustDBO().ListCustomers()) {
+        if (SameText(Trim(customer.Company), Trim(company))) {
+            numbers.push_back(customer.CustomerNumber);
+        }
+    }
+    return numbers;
+}
+
+// A customer is known by its number alone, so a request without one makes a new customer even
+// when one of the same company is stored; the user is told which, to name it next time.
+void TellNamesakes(const TQorRatingClient &customer, const std::vector<int32_t> &namesakes)
+{
+    if (namesakes.empty()) {
+        return;
+    }
+    std::string numbers;
+    for (const int32_t number : namesakes) {
+        numbers += (numbers.empty() ? "" : ", ") + IntText(number);
+    }
+    std::cerr << "veredivo-rate: a new customer " << customer.CustomerNumber()
+              << " was made, although customer" << (namesakes.size() > 1 ? "s " : " ") << numbers
+              << " of the same company " << Quoted(Trim(customer.Company()))
+              << (namesakes.size() > 1 ? " are" : " is")
+              << " stored; to add a quote to a stored customer give its number "
+                 "(\"customer\": { \"number\": "
+              << namesakes.front() << " })\n";
+}
+
 enum class TMode { Rate, Save, Open, List, Delete };
 
 struct TOptions
@@ -538,6 +583,9 @@ int RateRequestFile(TToolApplication &application, const TOptions &options, TQuo
             std::cerr << "veredivo-rate: a quote without a premium is not stored\n";
             return 2;
         }
+        const std::vector<int32_t> namesakes = request.Customer.Number > 0
+            ? std::vector<int32_t>()
+            : StoredCustomersNamed(application, quote->Customer().Company());
         TRequestCustomerDialog dialog;
         application.Info().QuoteDB().SetCustomerDialog(&dialog);
         const bool saved = application.SaveQuote(*quote);
@@ -545,6 +593,7 @@ int RateRequestFile(TToolApplication &application, const TOptions &options, TQuo
         if (!saved) {
             return 1;
         }
+        TellNamesakes(quote->Customer(), namesakes);
     }
     const int status = RateAndPrint(application, *quote, options, run);
     if (options.PoolDocx.empty()) {
@@ -677,72 +726,105 @@ int DeleteStoredQuote(TToolApplication &application, const TOptions &options)
     return 0;
 }
 
-// False when the arguments are not understood.
-bool ParseOptions(int argc, char **argv, TOptions &options)
+// Empty when the arguments are understood, else what is wrong with them.
+std::string ParseOptions(int argc, char **argv, TOptions &options)
 {
     bool modeGiven = false;
-    const auto mode = [&](TMode chosen) {
-        const bool first = !modeGiven;
+    std::string modeName;
+    const auto mode = [&](TMode chosen, const std::string &name) {
+        if (modeGiven) {
+            return modeName + " and " + name + " cannot be given together";
+        }
         modeGiven = true;
+        modeName = name;
         options.Mode = chosen;
-        return first;
+        return std::string();
     };
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        const auto needsValue = [&arg](const char *what) { return arg + " needs " + what; };
+        std::string wrong;
         if (arg == "--json") {
             options.Json = true;
         } else if (arg == "--log") {
             options.Log = true;
-        } else if (arg == "--program-dir" && i + 1 < argc) {
+        } else if (arg == "--program-dir") {
+            if (!hasValue) {
+                return needsValue("a folder");
+            }
             options.ProgramDir = argv[++i];
-        } else if (arg == "--pool-docx" && i + 1 < argc && options.PoolDocx.empty()) {
+        } else if (arg == "--pool-docx") {
+            if (!hasValue) {
+                return needsValue("a file");
+            }
+            if (!options.PoolDocx.empty()) {
+                return "--pool-docx is given twice";
+            }
             options.PoolDocx = argv[++i];
-        } else if (arg == "--save") {
-            if (!mode(TMode::Save)) {
-                return false;
+        } else if (arg == "--save" || arg == "--list") {
+            wrong = mode(arg == "--save" ? TMode::Save : TMode::List, arg);
+        } else if (arg == "--open" || arg == "--delete") {
+            if (!hasValue) {
+                return needsValue("a quote ID");
             }
-        } else if (arg == "--list") {
-            if (!mode(TMode::List)) {
-                return false;
+            wrong = mode(arg == "--open" ? TMode::Open : TMode::Delete, arg);
+            const std::string id = argv[++i];
+            if (wrong.empty() && (!TryStrToInt(id, options.QuoteID) || options.QuoteID <= 0)) {
+                wrong = arg + " needs a quote ID (1 or more), not \"" + id + "\"";
             }
-        } else if ((arg == "--open" || arg == "--delete") && i + 1 < argc) {
-            if (!mode(arg == "--open" ? TMode::Open : TMode::Delete) ||
-                !TryStrToInt(argv[++i], options.QuoteID) || options.QuoteID <= 0) {
-                return false;
+        } else if (arg == "--application") {
+            if (!hasValue) {
+                return needsValue("acord or pool");
             }
-        } else if (arg == "--application" && i + 1 < argc && options.Application == 0) {
+            if (options.Application != 0) {
+                return "--application is given twice";
+            }
             const std::string kind = argv[++i];
             options.Application = kind == "acord" || kind == "1" ? 1
                 : kind == "pool" || kind == "2"                  ? 2
                                                                  : -1;
             if (options.Application < 0) {
-                return false;
+                wrong = "--application takes acord or pool, not \"" + kind + "\"";
             }
-        } else if (arg == "--pdf" && i + 1 < argc && argv[i + 1][0] != '\0') {
+        } else if (arg == "--pdf") {
+            if (!hasValue || argv[i + 1][0] == '\0') {
+                return needsValue("a file or a folder");
+            }
             options.Pdf = argv[++i];
         } else if (!arg.empty() && arg[0] != '-') {
             options.Files.push_back(arg);
         } else {
-            return false;
+            wrong = "unknown option " + arg;
+        }
+        if (!wrong.empty()) {
+            return wrong;
         }
     }
     const bool needsFile = options.Mode == TMode::Rate || options.Mode == TMode::Save;
-    if (needsFile == options.Files.empty()) {
-        return false;
+    if (needsFile && options.Files.empty()) {
+        return "no quote file is given";
     }
-    const bool pdfAllowed = options.Mode != TMode::List && options.Mode != TMode::Delete;
+    if (!needsFile && !options.Files.empty()) {
+        return modeName + " takes no quote file";
+    }
     // Several quotes only where each can leave its worksheet.
     const bool several = options.Files.size() > 1;
     // The pool application is written for one quote from its request.
     if (!options.PoolDocx.empty() && (!needsFile || several)) {
-        return false;
+        return "--pool-docx writes the pool application of one quote file";
     }
     // The application goes nowhere but into the PDF.
     if (options.Application != 0 && options.Pdf.empty()) {
-        return false;
+        return "--application needs --pdf";
     }
-    return (options.Pdf.empty() || pdfAllowed) &&
-        (!several || (options.Mode == TMode::Rate && !options.Pdf.empty()));
+    if (!options.Pdf.empty() && (options.Mode == TMode::List || options.Mode == TMode::Delete)) {
+        return "--pdf cannot be given with " + modeName;
+    }
+    if (several && (options.Mode != TMode::Rate || options.Pdf.empty())) {
+        return "several quote files are rated only with --pdf FOLDER (and without --save)";
+    }
+    return {};
 }
 
 // Several worksheets go to a folder that exists, and no two of them to the same file.
@@ -777,8 +859,8 @@ int main(int argc, char **argv)
         return 0;
     }
     TOptions options;
-    if (!ParseOptions(argc, argv, options)) {
-        std::cerr << Usage;
+    if (const std::string wrong = ParseOptions(argc, argv, options); !wrong.empty()) {
+        std::cerr << "veredivo-rate: " << wrong << "\n" << Usage;
         return 1;
     }
     if (!CheckPdfFolder(options)) {
