@@ -797,6 +797,16 @@ std::string TVereDivoQuote::DownPaymentText() const
                                             PlanProfile->Down);
 }
 
+std::string TVereDivoQuote::DownPaymentShown() const
+{
+    if (FullPaymentRequired()) {
+        return DownPaymentText();
+    }
+    const double percent = DownPercent();
+    return MoneyText(DownPaymentAmount(Results.TotalPremium, percent)) + "  (" +
+        FixedText(percent, 0) + "%)";
+}
+
 void TVereDivoQuote::SetDownPercent(double percent)
 {
     // The plan's figure is the quote's own: storage saves and restores it with the quote.

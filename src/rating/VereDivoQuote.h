@@ -149,6 +149,9 @@ public:
     bool FullPaymentRequired() const;
     double DownPercent() const;
     std::string DownPaymentText() const;
+    // The down payment as the quote window shows it: DownPaymentText when full payment is
+    // required, else the amount as money text and "  (30%)".
+    std::string DownPaymentShown() const;
     void SetDownPercent(double percent);
     // The worksheet's payment terms line.
     std::string PaymentTermsText() const;

@@ -551,14 +551,7 @@ void TfrmVereDivoDetail::RecalculateAndShow()
             continue;
         }
         txtTotalPremium->setText(ToQString(MoneyText(m_quote->Results.TotalPremium)));
-        if (m_quote->FullPaymentRequired()) {
-            txtDownPay->setText(ToQString(m_quote->DownPaymentText()));
-        } else {
-            const double percent = m_quote->DownPercent();
-            txtDownPay->setText(
-                ToQString(MoneyText(DownPaymentAmount(m_quote->Results.TotalPremium, percent)) +
-                          "  (" + FixedText(percent, 0) + "%)"));
-        }
+        txtDownPay->setText(ToQString(m_quote->DownPaymentShown()));
     } while (m_calculateAgain && m_quote);
     m_calculating = false;
 }

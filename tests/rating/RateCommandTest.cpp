@@ -148,7 +148,45 @@ TEST(RateCommand, PrintsTheSummaryAsTheWorksheetLabelsIt)
               "DIA Assessment:                            $144\n"
               "Total Estimated Annual Premium:          $4,116\n"
               "\n"
-              "Your Total Estimated Cost is: $4,116\n");
+              "Your Total Estimated Cost is: $4,116\n"
+              "Down Pay: N/A\n"
+              "Payment Terms: 100% Deposit Required (no installments available)\n");
+}
+
+TEST(RateCommand, TheDownPaymentAndPaymentTermsAreTheQuotes)
+{
+    CommandResult r = RunRate(FixtureProgramFolder(), MAVoluntary);
+    ASSERT_EQ(r.status, 0) << r.err;
+    // The window's box shows the plan's 25 % of $16,465 rounded; the worksheet's terms round
+    // the deposit up.
+    EXPECT_NE(r.out.find("Your Total Estimated Cost is: $16,465\n"
+                         "Down Pay: $4,116  (25%)\n"
+                         "Payment Terms: 25.00% Deposit ($4,117) required plus $5.00 installment "
+                         "fee - Monthly Installments (9 Installments)\n"),
+              std::string::npos)
+        << r.out;
+
+    r = RunRate(FixtureProgramFolder(), MAVoluntary, "--json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    nlohmann::json down = nlohmann::json::parse(r.out).at("downPayment");
+    EXPECT_EQ(down["fullPaymentRequired"], false);
+    EXPECT_EQ(down["percent"], 25.0);
+    EXPECT_EQ(down["amount"], 4116);
+    EXPECT_EQ(down["text"], "$4,116  (25%)");
+    EXPECT_NE(down["paymentTerms"].get<std::string>().find("($4,117)"), std::string::npos);
+
+    r = RunRate(FixtureProgramFolder(), MAPool, "--json");
+    down = nlohmann::json::parse(r.out).at("downPayment");
+    EXPECT_EQ(down["fullPaymentRequired"], true);
+    EXPECT_TRUE(down["amount"].is_null());
+    EXPECT_EQ(down["text"], "N/A");
+
+    // No premium, no down payment.
+    r = RunRate(FixtureProgramFolder(), R"({"state": "MA", "effective": "07/01/2026",
+        "classes": []})",
+                "--json");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(nlohmann::json::parse(r.out).at("downPayment").is_null()) << r.out;
 }
 
 TEST(RateCommand, UnknownCodesInputsEntriesAndStatesAreNamed)

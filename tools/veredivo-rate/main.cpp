@@ -211,6 +211,32 @@ void PrintSummary(TVereDivoQuote &quote)
     }
     std::cout << "\nYour Total Estimated Cost is: " << MoneyText(quote.Results.TotalPremium)
               << "\n";
+    if (quote.Results.TotalPremium != 0) {
+        std::cout << "Down Pay: " << quote.DownPaymentShown() << "\n"
+                  << "Payment Terms: " << quote.PaymentTermsText() << "\n";
+    }
+}
+
+// The down payment and the payment terms as the quote window and the worksheet show them;
+// null without a premium.
+nlohmann::ordered_json DownPaymentJson(const TVereDivoQuote &quote)
+{
+    if (quote.Results.TotalPremium == 0) {
+        return nullptr;
+    }
+    const bool full = quote.FullPaymentRequired();
+    nlohmann::ordered_json out;
+    out["fullPaymentRequired"] = full;
+    if (full) {
+        out["percent"] = nullptr;
+        out["amount"] = nullptr;
+    } else {
+        out["percent"] = quote.DownPercent();
+        out["amount"] = DownPaymentAmount(quote.Results.TotalPremium, quote.DownPercent());
+    }
+    out["text"] = Windows1252ToUtf8(quote.DownPaymentShown());
+    out["paymentTerms"] = Windows1252ToUtf8(quote.PaymentTermsText());
+    return out;
 }
 
 // `stored`: the quote was saved or opened, so its customer number and quote ID are given too.
@@ -249,6 +275,7 @@ nlohmann::ordered_json QuoteJson(TVereDivoQuote &quote, bool rated, bool stored,
         summary.push_back({{"label", Windows1252ToUtf8(line.Label)}, {"amount", line.Amount}});
     }
     out["summary"] = summary;
+    out["downPayment"] = DownPaymentJson(quote);
     return out;
 }
 
