@@ -3,6 +3,10 @@
 
 #include "support/RateCommand.h"
 #include "QuoteHarness.h"
+
+#include "core/Rounding.h"
+#include "core/Text.h"
+#include "db/CBDatabase.h"
 #include "support/Commands.h"
 #include "support/ScratchFolder.h"
 
@@ -353,6 +357,96 @@ TEST(RateCommand, ArgumentsAndFilesItCannotUseAreNamed)
     r = rate(folder.File("none.json"));
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Out, "veredivo-rate: " + folder.File("none.json") + ": no such file\n");
+}
+
+// Broker 5's Massachusetts plan with its carpentry class 5645 made a multi-entry (construction)
+// line, as a plan with "ConstMulti" makes a class of "Special" 1.
+void MakeConstructionPlan(const std::string &dataFolder)
+{
+    TCBDatabase database;
+    TCBTable &plans = database.AddTable("WCPLAN.DBF", dataFolder, true);
+    for (plans.First(); !plans.Eof(); plans.Next()) {
+        if (plans.GetInteger("Broker_ID") == 5 && plans.GetInteger("State_ID") == 13) {
+            plans.SetBoolean("ConstMulti", true);
+        }
+    }
+    TCBTable &classes = database.AddTable("WCCLASS.DBF", dataFolder, true);
+    for (classes.First(); !classes.Eof(); classes.Next()) {
+        if (classes.GetInteger("Broker_ID") == 5 && classes.GetInteger("State_ID") == 13 &&
+            Trim(classes.GetString("C_Code")) == "5645") {
+            classes.SetInteger("Special", 1);
+        }
+    }
+    database.CloseAll();
+}
+
+TEST(RateCommand, DeviationsAndEntriesAreGivenPerClassLine)
+{
+    ScratchFolder program;
+    CopyDeliveredData(program.File("Data/"));
+    MakeConstructionPlan(program.File("Data/"));
+    const auto rate = [&program](const std::string &classes) {
+        return RunRate(program.Path(),
+                       R"({"state": "MA", "broker": 5, "effective": "07/01/2026",
+            "classes": )" + classes +
+                           "}",
+                       "--json");
+    };
+    const auto line = [](const CommandResult &r, size_t n) {
+        return nlohmann::json::parse(r.out).at("classes").at(n);
+    };
+    // The deviations window's factor prices the line at the state rate times it (the plan's
+    // own rate of the class is replaced).
+    CommandResult r = rate(R"([{"code": "8810", "payroll": 100000, "deviation": "0.90"}])");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const nlohmann::json deviated = line(r, 0);
+    EXPECT_DOUBLE_EQ(deviated["deviation"].get<double>(), 0.9);
+    EXPECT_DOUBLE_EQ(deviated["rate"].get<double>(), deviated["stateRate"].get<double>() * 0.9);
+    EXPECT_EQ(deviated["premium"].get<int>(),
+              RoundAmount(deviated["rate"].get<double>() * 100000 * 0.01));
+
+    // The construction line takes its payrolls per entry, as the contractors' dialog does.
+    r = rate(R"([{"code": "5645", "entries": [10000, 0, 5000, 0], "employees": 2}])");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(line(r, 0)["payroll"], 15000);
+    EXPECT_EQ(line(r, 0)["entries"], nlohmann::json::parse("[10000, 0, 5000, 0]"));
+
+    // What a line or its plan does not take is refused, with the dialogs' own checks.
+    const auto refused = [&rate](const std::string &classes) {
+        const CommandResult result = rate(classes);
+        EXPECT_EQ(result.status, 1) << classes;
+        EXPECT_EQ(result.out, "") << classes;
+        return result.err;
+    };
+    EXPECT_EQ(refused(R"([{"code": "5645", "payroll": 15000}])"),
+              "veredivo-rate: class \"5645\" is a multi-entry line: give its 4 payrolls as "
+              "\"entries\": [ ... ] (\"Territory 1 - The Bronx, Kings, New York, Queens and "
+              "Richmond\", \"Territory 2 - Duchess, Nassau, Orange, Putnam, Rockland, Suffolk and "
+              "Westchester\", \"Territory 3 - All other Counties\", \"Residential Payroll\")\n");
+    EXPECT_EQ(refused(R"([{"code": "5645", "entries": [0, 0, 0, 0], "employees": 2}])"),
+              "veredivo-rate: class \"5645\": You must provide a payroll for at least one of the "
+              "above items\n");
+    EXPECT_EQ(refused(R"([{"code": "5645", "entries": [1, 0, 0, 0]}])"),
+              "veredivo-rate: class \"5645\": Please provide the number of employees\n");
+    EXPECT_EQ(refused(R"([{"code": "5645", "entries": [1, 0, 0, 0], "payroll": 2,
+                         "employees": 1}])"),
+              "veredivo-rate: class \"5645\": the payroll $2 is not the sum of its entries ($1); "
+              "give the entries alone\n");
+    EXPECT_EQ(refused(R"([{"code": "8810", "entries": [1, 0, 0, 0]}])"),
+              "veredivo-rate: class \"8810\" takes one payroll; \"entries\" are for the "
+              "multi-entry (construction) lines of plans that have them\n");
+    EXPECT_EQ(refused(R"([{"code": "8810", "payroll": 100, "deviation": 0}])"),
+              "veredivo-rate: class \"8810\": Please provide a deviation greater than 0 for "
+              "CLERICAL OFFICE EMPLOYEES NOC\n");
+    EXPECT_EQ(refused(R"([{"code": "8810", "payroll": 100, "deviation": 0.905}])"),
+              "veredivo-rate: class \"8810\": the deviation \"0.905\" has more than the 2 "
+              "decimals the deviations window takes\n");
+    const CommandResult noDeviations = RunRate(FixtureProgramFolder(), R"({"state": "MA",
+        "effective": "07/01/2026", "classes": [{"code": "8810", "payroll": 100,
+        "deviation": 0.9}]})");
+    EXPECT_EQ(noDeviations.status, 1);
+    EXPECT_EQ(noDeviations.err,
+              "veredivo-rate: class \"8810\": broker 1's MA plan offers no class deviations\n");
 }
 
 } // namespace

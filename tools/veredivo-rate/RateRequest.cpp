@@ -33,25 +33,27 @@ std::string TextMember(const json &object, const char *key, const std::string &w
     return found->get<std::string>();
 }
 
-// A whole number of dollars or employees: a JSON number, or a text holding one ("12,500").
-int32_t WholeMember(const json &object, const char *key, const std::string &where)
+// A number: a JSON number, or a text holding one ("12,500").
+double NumberValue(const json &value, const std::string &at)
 {
-    const auto found = object.find(key);
-    if (found == object.end()) {
-        return 0;
-    }
-    const std::string at = where + "." + key;
-    double value = 0;
-    if (found->is_number()) {
-        value = found->get<double>();
-    } else if (found->is_string()) {
-        const std::string text = ReplaceAll(Trim(found->get<std::string>()), ",", "");
-        if (!TryStrToFloat(text, value)) {
-            Fail(at, "\"" + found->get<std::string>() + "\" is not a number");
+    double number = 0;
+    if (value.is_number()) {
+        number = value.get<double>();
+    } else if (value.is_string()) {
+        const std::string text = ReplaceAll(Trim(value.get<std::string>()), ",", "");
+        if (!TryStrToFloat(text, number)) {
+            Fail(at, "\"" + value.get<std::string>() + "\" is not a number");
         }
     } else {
         Fail(at, "expected a number");
     }
+    return number;
+}
+
+// A whole number of dollars or employees.
+int32_t WholeValue(const json &item, const std::string &at)
+{
+    const double value = NumberValue(item, at);
     if (!std::isfinite(value) || value < 0 ||
         value > static_cast<double>(std::numeric_limits<int32_t>::max())) {
         Fail(at, "must be a whole number from 0 to 2147483647");
@@ -60,6 +62,12 @@ int32_t WholeMember(const json &object, const char *key, const std::string &wher
         Fail(at, "must be a whole number");
     }
     return static_cast<int32_t>(value);
+}
+
+int32_t WholeMember(const json &object, const char *key, const std::string &where)
+{
+    const auto found = object.find(key);
+    return found == object.end() ? 0 : WholeValue(*found, where + "." + key);
 }
 
 void CheckKeys(const json &object, const std::string &where,
@@ -112,12 +120,35 @@ TRateRequest ParseRateRequest(const std::string &text)
             if (!item.is_object()) {
                 Fail(where, "expected an object { ... }");
             }
-            CheckKeys(item, where, {"code", "subcode", "payroll", "employees"});
+            CheckKeys(item, where,
+                      {"code", "subcode", "payroll", "employees", "deviation", "entries"});
             TRateRequest::ClassLine line;
-            line.Code = Trim(TextMember(item, "code", where, true));
-            line.SubCode = Trim(TextMember(item, "subcode", where, false));
+            line.Code = Utf8ToWindows1252(Trim(TextMember(item, "code", where, true)));
+            line.SubCode = Utf8ToWindows1252(Trim(TextMember(item, "subcode", where, false)));
             line.Payroll = WholeMember(item, "payroll", where);
             line.Employees = WholeMember(item, "employees", where);
+            line.HasPayroll = item.contains("payroll");
+            line.HasEmployees = item.contains("employees");
+            if (const auto deviation = item.find("deviation"); deviation != item.end()) {
+                line.HasDeviation = true;
+                line.Deviation = NumberValue(*deviation, where + ".deviation");
+                line.DeviationText = deviation->is_string() ? Trim(deviation->get<std::string>())
+                                                            : deviation->dump();
+                if (!std::isfinite(line.Deviation)) {
+                    Fail(where + ".deviation", "must be a number");
+                }
+            }
+            if (const auto entries = item.find("entries"); entries != item.end()) {
+                if (!entries->is_array()) {
+                    Fail(where + ".entries", "expected a list of payrolls [ ... ]");
+                }
+                line.HasEntries = true;
+                size_t e = 0;
+                for (const json &entry : *entries) {
+                    line.Entries.push_back(
+                        WholeValue(entry, where + ".entries[" + std::to_string(e++) + "]"));
+                }
+            }
             request.Classes.push_back(line);
         }
     }
@@ -128,7 +159,7 @@ TRateRequest ParseRateRequest(const std::string &text)
         }
         for (const auto &item : inputs->items()) {
             TRateRequest::Input input;
-            input.Name = item.key();
+            input.Name = Utf8ToWindows1252(item.key());
             const json &value = item.value();
             if (value.is_boolean()) {
                 input.IsFlag = true;

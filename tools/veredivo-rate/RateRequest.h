@@ -11,9 +11,14 @@
 //
 //   {
 //     "state": "MA", "broker": 1, "effective": "07/01/2026",
-//     "classes": [ { "code": "5645", "subcode": "", "payroll": 250000, "employees": 12 } ],
+//     "classes": [ { "code": "5645", "subcode": "", "payroll": 250000, "employees": 12,
+//                    "deviation": 0.9 } ],
 //     "inputs": { "txtExpMod": "0.92", "lstPartTwo": "500/500/500", "chkManagedCare": true }
 //   }
+//
+// A line of a plan that allows deviations may give its "deviation" (a factor with at most 2
+// decimals); a multi-entry (construction) line gives its payrolls as "entries": [ ... ] instead
+// of one "payroll".
 //
 // Inputs are applied in the order written; a text sets an edit box or selects the list entry
 // of that text, true/false sets a check box.
@@ -43,6 +48,15 @@ struct TRateRequest
         std::string SubCode;
         int32_t Payroll = 0;
         int32_t Employees = 0;
+        bool HasPayroll = false;
+        bool HasEmployees = false;
+        // "deviation": the factor the deviations window sets (its text as written, for messages).
+        bool HasDeviation = false;
+        double Deviation = 1.0;
+        std::string DeviationText;
+        // "entries": the payrolls of a multi-entry (construction) line, in entry order.
+        bool HasEntries = false;
+        std::vector<int32_t> Entries;
     };
     struct Input
     {

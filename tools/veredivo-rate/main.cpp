@@ -7,10 +7,12 @@
 #include "core/Encoding.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
+#include "core/Rounding.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
 #include "db/VereDivoDatabase.h"
 #include "export/WordExport.h"
+#include "rating/ClassLineChecks.h"
 #include "rating/VereDivoQuote.h"
 #include "storage/VereDivoCustDBO.h"
 #include "storage/VereDivoQuoteDBInterface.h"
@@ -47,7 +49,9 @@ const char *const Usage =
     "       veredivo-rate [--program-dir DIR] [--json] --list\n"
     "       veredivo-rate [--program-dir DIR] --delete ID\n"
     "  Rates the quote in QUOTE.json against the tables in DIR/Data/ (default: the folder of\n"
-    "  the installed program) and prints the premium summary and the total.\n"
+    "  the installed program) and prints the premium summary and the total. A class line may give\n"
+    "  its \"deviation\" (plans with deviations) or, as a multi-entry (construction) line, its\n"
+    "  payrolls as \"entries\": [ ... ] (see the README).\n"
     "  --save    also stores the quote with its customer in the quote folder and prints the\n"
     "            customer number and the quote ID\n"
     "  --pdf     also writes the quote's worksheet as the PDF the program saves, with the\n"
@@ -98,6 +102,70 @@ std::string Quoted(const std::string &text)
     return "\"" + Windows1252ToUtf8(text) + "\"";
 }
 
+// The payroll and employees of a line; a multi-entry line takes its entries' payrolls as the
+// contractors' class dialog does, with its checks.
+void SetPayrolls(TVereDivoClass &line, const TRateRequest::ClassLine &wanted)
+{
+    const std::string where = "class " + Quoted(wanted.Code);
+    auto *multi = dynamic_cast<TNewYorkConstructionClass *>(&line);
+    if (multi == nullptr) {
+        if (wanted.HasEntries) {
+            throw ERequestMismatch(where +
+                                   " takes one payroll; \"entries\" are for the "
+                                   "multi-entry (construction) lines of plans that have "
+                                   "them");
+        }
+        line.SetPayroll(wanted.Payroll);
+        line.SetEmployees(wanted.Employees);
+        return;
+    }
+    TConstructionPayrollEntry entry;
+    const size_t count = entry.Payrolls.size();
+    if (!wanted.HasEntries || wanted.Entries.size() != count) {
+        std::string labels;
+        for (int32_t n = 1; n <= multi->GetEntryCount(); ++n) {
+            labels += (labels.empty() ? "" : ", ") + Quoted(multi->GetEntryLabel(n));
+        }
+        throw ERequestMismatch(where + " is a multi-entry line: give its " + std::to_string(count) +
+                               " payrolls as \"entries\": [ ... ] (" + labels + ")");
+    }
+    for (size_t n = 0; n < count; ++n) {
+        entry.Payrolls[n] = IntText(wanted.Entries[n]);
+    }
+    entry.Employees = wanted.HasEmployees ? IntText(wanted.Employees) : std::string();
+    const int32_t total = ConstructionPayrollTotal(entry);
+    if (wanted.HasPayroll && wanted.Payroll != total) {
+        throw ERequestMismatch(where + ": the payroll " + MoneyText(wanted.Payroll) +
+                               " is not the sum of its entries (" + MoneyText(total) +
+                               "); give the entries alone");
+    }
+    const TEntryCheck check = ApplyConstructionPayrollEntry(*multi, entry);
+    if (!check.Accepted()) {
+        throw ERequestMismatch(where + ": " + Windows1252ToUtf8(check.Message));
+    }
+}
+
+// The line's deviation as the deviations window applies it: a factor to 2 decimals, refused
+// where the plan offers no deviations or the window would refuse it.
+void ApplyDeviation(const TVereDivoQuote &quote, TVereDivoClass &line,
+                    const TRateRequest::ClassLine &wanted)
+{
+    const std::string where = "class " + Quoted(wanted.Code);
+    if (!quote.PlanProfile->User_Dev) {
+        throw ERequestMismatch(where + ": broker " + IntText(quote.PlanId) + "'s " +
+                               quote.StateCode + " plan offers no class deviations");
+    }
+    if (std::fabs(RoundTo(wanted.Deviation, 2) - wanted.Deviation) > 1e-9) {
+        throw ERequestMismatch(where + ": the deviation " + Quoted(wanted.DeviationText) +
+                               " has more than the 2 decimals the deviations window takes");
+    }
+    const TEntryCheck check = CheckDeviationEntry(line, FixedText(wanted.Deviation, 6));
+    if (!check.Accepted()) {
+        throw ERequestMismatch(where + ": " + Windows1252ToUtf8(check.Message));
+    }
+    line.SetDeviation(wanted.Deviation);
+}
+
 void AddClasses(TVereDivoQuote &quote, const TRateRequest &request)
 {
     for (const TRateRequest::ClassLine &wanted : request.Classes) {
@@ -111,8 +179,10 @@ void AddClasses(TVereDivoQuote &quote, const TRateRequest &request)
         if (quote.HasClass(*line)) {
             throw ERequestMismatch("class " + Quoted(wanted.Code) + " is listed twice");
         }
-        line->SetPayroll(wanted.Payroll);
-        line->SetEmployees(wanted.Employees);
+        SetPayrolls(*line, wanted);
+        if (wanted.HasDeviation) {
+            ApplyDeviation(quote, *line, wanted);
+        }
         quote.AppendClass(*line);
     }
 }
@@ -263,11 +333,22 @@ nlohmann::ordered_json QuoteJson(TVereDivoQuote &quote, bool rated, bool stored,
     out["amounts"] = amounts;
     nlohmann::ordered_json classes = nlohmann::ordered_json::array();
     for (const TVereDivoClass *line : quote.Classes()) {
-        classes.push_back({{"code", Windows1252ToUtf8(Trim(line->Code))},
-                           {"subCode", Windows1252ToUtf8(Trim(line->SubCode))},
-                           {"description", Windows1252ToUtf8(Trim(line->Description))},
-                           {"payroll", line->GetPayroll()},
-                           {"premium", line->GetPremium()}});
+        nlohmann::ordered_json entry = {{"code", Windows1252ToUtf8(Trim(line->Code))},
+                                        {"subCode", Windows1252ToUtf8(Trim(line->SubCode))},
+                                        {"description", Windows1252ToUtf8(Trim(line->Description))},
+                                        {"payroll", line->GetPayroll()},
+                                        {"stateRate", line->StateRate},
+                                        {"rate", line->Rate},
+                                        {"deviation", line->Deviation},
+                                        {"premium", line->GetPremium()}};
+        if (const auto *multi = dynamic_cast<const TMultiEntryVereDivoClass *>(line)) {
+            nlohmann::ordered_json entries = nlohmann::ordered_json::array();
+            for (int32_t n = 1; n <= multi->GetEntryCount(); ++n) {
+                entries.push_back(multi->GetEntryPayroll(n));
+            }
+            entry["entries"] = entries;
+        }
+        classes.push_back(entry);
     }
     out["classes"] = classes;
     nlohmann::ordered_json summary = nlohmann::ordered_json::array();
