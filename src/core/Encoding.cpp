@@ -96,3 +96,32 @@ std::string Utf8ToWindows1252(std::string_view text)
     }
     return out;
 }
+
+bool IsUtf8(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0x80 ? 1
+            : (lead & 0xE0) == 0xC0       ? 2
+            : (lead & 0xF0) == 0xE0       ? 3
+            : (lead & 0xF8) == 0xF0       ? 4
+                                          : 0;
+        // A lead byte of 0xC0 or 0xC1 could only start an overlong form of a plain character.
+        if (length == 0 || lead == 0xC0 || lead == 0xC1 || i + length > text.size()) {
+            return false;
+        }
+        for (size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string ConsoleUtf8(std::string_view text)
+{
+    return IsUtf8(text) ? std::string(text) : Windows1252ToUtf8(text);
+}

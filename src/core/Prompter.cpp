@@ -1,11 +1,14 @@
 #include "core/Prompter.h"
 
+#include "core/Encoding.h"
+
 #include <cstdio>
 #include <string>
 
 namespace {
 
 // Messages break lines with "\r" (or "\r\n"); a terminal would print over the line instead.
+// Engine text is Windows-1252; the console speaks UTF-8.
 std::string ConsoleText(const std::string &text)
 {
     std::string out;
@@ -16,7 +19,7 @@ std::string ConsoleText(const std::string &text)
             out += '\n';
         }
     }
-    return out;
+    return ConsoleUtf8(out);
 }
 
 class ConsolePrompter final : public Prompter
@@ -29,7 +32,7 @@ public:
         if (title.empty()) {
             std::fprintf(stderr, "%s\n", ConsoleText(text).c_str());
         } else {
-            std::fprintf(stderr, "%s: %s\n", title.c_str(), ConsoleText(text).c_str());
+            std::fprintf(stderr, "%s: %s\n", ConsoleText(title).c_str(), ConsoleText(text).c_str());
         }
     }
 

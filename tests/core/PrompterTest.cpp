@@ -1,5 +1,6 @@
 #include "core/Prompter.h"
 #include "core/BusyCursor.h"
+#include "core/Encoding.h"
 
 #include "support/ScriptedPrompter.h"
 
@@ -51,4 +52,23 @@ TEST(BusyCursor, NestedGuardsShowOneBusySpell)
     }
     SetBusyIndicator(previous);
     EXPECT_EQ(indicator.changes, (std::vector<bool> {true, false}));
+}
+
+TEST(Prompter, TheConsoleSpeaksUtf8)
+{
+    // Engine text (a Windows-1252 class name) is converted; UTF-8 (a path) is kept as it is.
+    testing::internal::CaptureStderr();
+    ShowInformation("Class 51\xE9"
+                    "83 has no rate\rfor this date");
+    ShowError("Table /tmp/caf\xC3\xA9/WCPLAN.DBF not found", "Error");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Class 51\xC3\xA9"
+              "83 has no rate\nfor this date\n"
+              "Error: Table /tmp/caf\xC3\xA9/WCPLAN.DBF not found\n");
+    EXPECT_TRUE(IsUtf8("plain, caf\xC3\xA9, \xE2\x82\xAC"));
+    EXPECT_FALSE(IsUtf8("51\xE9"
+                        "83"));
+    EXPECT_FALSE(IsUtf8("\xC3")); // cut short
+    EXPECT_FALSE(IsUtf8("\xC1\xA9")); // an overlong plain character
+    EXPECT_EQ(ConsoleUtf8("\x80 5"), "\xE2\x82\xAC 5");
 }

@@ -449,4 +449,26 @@ TEST(RateCommand, DeviationsAndEntriesAreGivenPerClassLine)
               "veredivo-rate: class \"8810\": broker 1's MA plan offers no class deviations\n");
 }
 
+TEST(RateCommand, TextsBeyondAsciiAreEchoedAsWritten)
+{
+    const std::string folder = FixtureProgramFolder();
+    CommandResult r = RunRate(folder, R"({"state": "MA", "effective": "07/01/2026",
+        "classes": [{"code": "51\u00e983", "payroll": 1000}]})");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "veredivo-rate: unknown class code \"51\xC3\xA9"
+              "83\" for this plan and "
+              "effective date\n");
+    r = RunRate(folder, R"({"state": "MA", "effective": "07/01/2026",
+        "classes": [{"code": "8810", "payroll": 1000}], "inputs": {"txtEx\u00e9": "1"}})");
+    EXPECT_NE(r.err.find("unknown rating input \"txtEx\xC3\xA9\""), std::string::npos) << r.err;
+
+    // A state is two letters: "MAX" is not taken for "MA".
+    r = RunRate(folder, R"({"state": "MAX", "classes": []})");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("quote.state: \"MAX\" is not a state's two-letter abbreviation"),
+              std::string::npos)
+        << r.err;
+}
+
 } // namespace

@@ -102,6 +102,10 @@ TRateRequest ParseRateRequest(const std::string &text)
 
     TRateRequest request;
     request.State = Trim(TextMember(root, "state", "quote", true));
+    // A quote keeps two characters of its state: "MAX" must not be rated as "MA".
+    if (request.State.size() != 2) {
+        Fail("quote.state", "\"" + request.State + "\" is not a state's two-letter abbreviation");
+    }
     if (root.contains("broker")) {
         request.Broker = WholeMember(root, "broker", "quote");
     }

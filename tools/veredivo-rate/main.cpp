@@ -747,7 +747,7 @@ int RateRequestFiles(TToolApplication &application, const TOptions &options)
         } catch (const ERateRequestError &error) {
             failure = file + ": " + error.what();
         } catch (const std::exception &error) {
-            failure = error.what();
+            failure = ConsoleUtf8(error.what());
         }
         std::cerr << "veredivo-rate: " << failure << "\n";
         if (run.Batch != nullptr) {
@@ -999,7 +999,7 @@ int main(int argc, char **argv)
             return DeleteStoredQuote(application, options);
         }
     } catch (const std::exception &error) {
-        std::cerr << "veredivo-rate: " << error.what() << "\n";
+        std::cerr << "veredivo-rate: " << ConsoleUtf8(error.what()) << "\n";
     }
     return 1;
 }
