@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -469,6 +470,50 @@ TEST(RateCommand, TextsBeyondAsciiAreEchoedAsWritten)
     EXPECT_NE(r.err.find("quote.state: \"MAX\" is not a state's two-letter abbreviation"),
               std::string::npos)
         << r.err;
+}
+
+std::string OneLine(std::string request)
+{
+    std::replace(request.begin(), request.end(), '\n', ' ');
+    return request + "\n";
+}
+
+TEST(RateCommand, ABatchRatesEachLineAsTheSingleCommandDoes)
+{
+    ScratchFolder folder;
+    folder.WriteFile("requests.jsonl",
+                     OneLine(MAVoluntary) + "{\"state\": \"MA\", \"classes\": [\n" + "\n" +
+                         OneLine(NJVoluntary) + OneLine(R"({"state": "MA",
+        "effective": "07/01/2028", "classes": [{"code": "8810", "payroll": 100000}]})"));
+    const TCommandResult r = RunCommand(ShellQuoted(VEREDIVO_RATE_COMMAND) + " --program-dir " +
+                                        ShellQuoted(FixtureProgramFolder()) + " --batch < " +
+                                        ShellQuoted(folder.File("requests.jsonl")) + " 2> " +
+                                        ShellQuoted(folder.File("err")));
+    // The bad request fails the run, and the others are still rated.
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(folder.ReadFile("err"), "");
+    const std::vector<std::string> lines = OutputLines(r.Out);
+    ASSERT_EQ(lines.size(), 4u) << r.Out;
+    const nlohmann::json ma = nlohmann::json::parse(lines[0]);
+    EXPECT_EQ(ma["line"], 1);
+    EXPECT_EQ(ma["status"], 0);
+    EXPECT_EQ(ma["amounts"]["TotalPremium"], 16465);
+    EXPECT_EQ(ma["messages"], nlohmann::json::array());
+    const nlohmann::json bad = nlohmann::json::parse(lines[1]);
+    EXPECT_EQ(bad["line"], 2);
+    EXPECT_EQ(bad["status"], 1);
+    EXPECT_NE(bad["error"].get<std::string>().find("line 2: the line is not valid JSON"),
+              std::string::npos)
+        << bad;
+    const nlohmann::json nj = nlohmann::json::parse(lines[2]);
+    EXPECT_EQ(nj["line"], 4); // the blank line is passed over
+    EXPECT_EQ(nj["amounts"]["TotalPremium"], 23596);
+    const nlohmann::json late = nlohmann::json::parse(lines[3]);
+    EXPECT_EQ(late["status"], 1);
+    EXPECT_EQ(late["messages"][0], "This Date has no valid classifications available");
+    EXPECT_EQ(late["error"],
+              "veredivo-rate: broker 1's MA plan rates effective dates from 01/01/2026 to "
+              "12/31/2027");
 }
 
 } // namespace

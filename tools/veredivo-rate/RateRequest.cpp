@@ -86,13 +86,14 @@ void CheckKeys(const json &object, const std::string &where,
 
 } // namespace
 
-TRateRequest ParseRateRequest(const std::string &text)
+TRateRequest ParseRateRequest(const std::string &text, const char *source)
 {
     json root;
     try {
         root = json::parse(text);
     } catch (const json::parse_error &error) {
-        throw ERateRequestError(std::string("the file is not valid JSON: ") + error.what());
+        throw ERateRequestError("the " + std::string(source) +
+                                " is not valid JSON: " + error.what());
     }
     if (!root.is_object()) {
         Fail("quote", "expected an object { ... }");

@@ -124,4 +124,5 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-TRateRequest ParseRateRequest(const std::string &json);
+// `source` names where the text came from in a message ("file", "line").
+TRateRequest ParseRateRequest(const std::string &json, const char *source = "file");

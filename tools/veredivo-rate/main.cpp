@@ -7,6 +7,7 @@
 #include "core/Encoding.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
+#include "core/Prompter.h"
 #include "core/Rounding.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
@@ -48,6 +49,7 @@ const char *const Usage =
     "       veredivo-rate [--program-dir DIR] [--json] [--log] --pool-docx FILE QUOTE.json\n"
     "       veredivo-rate [--program-dir DIR] [--json] --list\n"
     "       veredivo-rate [--program-dir DIR] --delete ID\n"
+    "       veredivo-rate [--program-dir DIR] --batch < REQUESTS.jsonl\n"
     "  Rates the quote in QUOTE.json against the tables in DIR/Data/ (default: the folder of\n"
     "  the installed program) and prints the premium summary and the total. A class line may give\n"
     "  its \"deviation\" (plans with deviations) or, as a multi-entry (construction) line, its\n"
@@ -68,6 +70,9 @@ const char *const Usage =
     "  --pool-docx FILE  also writes the quote's pool application as a Word document to FILE\n"
     "            (plans with a Word pool application; the template the program's Office\n"
     "            2003/2007 choice names; FILE must not exist)\n"
+    "  --batch   rates one request per line of standard input in one process and prints one\n"
+    "            JSON result per line (with its \"line\", \"status\" and \"messages\"; a bad\n"
+    "            request gives its error and the others are still rated)\n"
     "  --json    prints every result amount by name (or the listing) as JSON instead\n"
     "  --log     writes the quote's log lines to standard error\n";
 
@@ -469,7 +474,7 @@ void TellNamesakes(const TQorRatingClient &customer, const std::vector<int32_t> 
               << namesakes.front() << " })\n";
 }
 
-enum class TMode { Rate, Save, Open, List, Delete };
+enum class TMode { Rate, Save, Open, List, Delete, Batch };
 
 struct TOptions
 {
@@ -639,15 +644,24 @@ TControlInterface &BuildInputs(TToolApplication &application, TVereDivoQuote &qu
     return controls;
 }
 
-int RateRequestFile(TToolApplication &application, const TOptions &options, TQuoteRun run)
+// A request's quote with its classes and inputs, as the agent would make it. The quote binds
+// to the controls, so they stay beside it.
+struct TRequestQuote
 {
-    const TRateRequest request = ParseRateRequest(ReadWholeFile(run.File));
-    run.Request = &request;
+    std::unique_ptr<TVereDivoQuote> Quote;
+    std::unique_ptr<TControlInterface> Controls;
+};
+
+// Makes the request's quote; 0 when it is made, else the exit status (the reason has been
+// told). Sets the run's requested date.
+int MakeRequestQuote(TToolApplication &application, const TRateRequest &request, TQuoteRun &run,
+                     TRequestQuote &made)
+{
     TCustLOBInfo header;
     header.SetState(request.State);
     const TDateTime requested = request.Effective > 0 ? request.Effective : Today();
-    std::unique_ptr<TVereDivoQuote> quote =
-        CreateStateQuote(request.Broker, application, header, requested);
+    made.Quote = CreateStateQuote(request.Broker, application, header, requested);
+    TVereDivoQuote *quote = made.Quote.get();
     if (!quote) {
         return 1; // the system's message has been shown
     }
@@ -674,12 +688,23 @@ int RateRequestFile(TToolApplication &application, const TOptions &options, TQuo
     if (!quote->LoadClassBook()) {
         return 2; // the system's message has been shown
     }
-
-    TControlInterface controls;
-    BuildInputs(application, *quote, controls);
+    made.Controls = std::make_unique<TControlInterface>();
+    BuildInputs(application, *quote, *made.Controls);
     AddClasses(*quote, request);
     quote->RefreshDependentInputs();
-    ApplyInputs(controls, request);
+    ApplyInputs(*made.Controls, request);
+    return 0;
+}
+
+int RateRequestFile(TToolApplication &application, const TOptions &options, TQuoteRun run)
+{
+    const TRateRequest request = ParseRateRequest(ReadWholeFile(run.File));
+    run.Request = &request;
+    TRequestQuote made;
+    if (const int status = MakeRequestQuote(application, request, run, made); status != 0) {
+        return status;
+    }
+    TVereDivoQuote *quote = made.Quote.get();
 
     if (options.Mode == TMode::Save || !run.Pdf.empty() || !options.PoolDocx.empty()) {
         if (!ApplyCustomer(application, *quote, request)) {
@@ -708,6 +733,97 @@ int RateRequestFile(TToolApplication &application, const TOptions &options, TQuo
         return status;
     }
     return status == 0 ? WritePoolApplication(application, *quote, options.PoolDocx) : status;
+}
+
+// A batch line's messages: the system's boxes and the command's own lines, gathered for its
+// result instead of standard error.
+class TGatheringPrompter final : public Prompter
+{
+public:
+    void ShowMessage(Kind, const std::string &text, const std::string &) override
+    {
+        std::cerr << ConsoleUtf8(ReplaceAll(text, "\r", "\n")) << "\n";
+    }
+    Answer Ask(const std::string &text, Buttons, Answer def, const std::string &) override
+    {
+        ShowMessage(Kind::Information, text, {});
+        return def;
+    }
+};
+
+nlohmann::ordered_json MessageLines(const std::string &text)
+{
+    nlohmann::ordered_json lines = nlohmann::ordered_json::array();
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+// The result of one batch request (`text`, line `number` of the input).
+nlohmann::ordered_json RateBatchLine(TToolApplication &application, const std::string &text,
+                                     size_t number)
+{
+    nlohmann::ordered_json out = {{"line", number}};
+    std::ostringstream messages;
+    std::streambuf *const standardError = std::cerr.rdbuf(messages.rdbuf());
+    TGatheringPrompter prompter;
+    Prompter *const previous = SetPrompter(&prompter);
+    int status = 1;
+    try {
+        const TRateRequest request = ParseRateRequest(text, "line");
+        TQuoteRun run;
+        run.Request = &request;
+        TRequestQuote made;
+        status = MakeRequestQuote(application, request, run, made);
+        if (status == 0) {
+            TVereDivoQuote &quote = *made.Quote;
+            const bool rated = quote.CalculatePremium();
+            status = rated && quote.Results.TotalPremium != 0 ? 0 : 2;
+            if (!rated && quote.Classes().empty()) {
+                std::cerr << "veredivo-rate: the quote has no class lines to rate\n";
+            }
+            out["status"] = status;
+            out.update(QuoteJson(quote, rated, false, run.Requested));
+        }
+    } catch (const ERateRequestError &error) {
+        std::cerr << "veredivo-rate: line " << number << ": " << error.what() << "\n";
+        status = 1;
+    } catch (const std::exception &error) {
+        std::cerr << "veredivo-rate: " << ConsoleUtf8(error.what()) << "\n";
+        status = 1;
+    }
+    SetPrompter(previous);
+    std::cerr.rdbuf(standardError);
+    out["status"] = status;
+    out["messages"] = MessageLines(messages.str());
+    if (!out.contains("amounts")) {
+        out["error"] = out["messages"].empty() ? "the request was not rated"
+                                               : out["messages"].back().get<std::string>();
+    }
+    return out;
+}
+
+// --batch: a request on each line of standard input, a result on each line of standard output;
+// a bad request gives its line's error and the others are still rated. The exit status is the
+// worst of them.
+int RateBatch(TToolApplication &application)
+{
+    int status = 0;
+    size_t number = 0;
+    for (std::string text; std::getline(std::cin, text);) {
+        ++number;
+        if (Trim(text).empty()) {
+            continue;
+        }
+        const nlohmann::ordered_json out = RateBatchLine(application, text, number);
+        status = std::max(status, out["status"].get<int>());
+        std::cout << out.dump() << "\n";
+    }
+    return status;
 }
 
 bool IsFolder(const std::string &path)
@@ -870,8 +986,11 @@ std::string ParseOptions(int argc, char **argv, TOptions &options)
                 return "--pool-docx is given twice";
             }
             options.PoolDocx = argv[++i];
-        } else if (arg == "--save" || arg == "--list") {
-            wrong = mode(arg == "--save" ? TMode::Save : TMode::List, arg);
+        } else if (arg == "--save" || arg == "--list" || arg == "--batch") {
+            wrong = mode(arg == "--save"       ? TMode::Save
+                             : arg == "--list" ? TMode::List
+                                               : TMode::Batch,
+                         arg);
         } else if (arg == "--open" || arg == "--delete") {
             if (!hasValue) {
                 return needsValue("a quote ID");
@@ -926,7 +1045,9 @@ std::string ParseOptions(int argc, char **argv, TOptions &options)
     if (options.Application != 0 && options.Pdf.empty()) {
         return "--application needs --pdf";
     }
-    if (!options.Pdf.empty() && (options.Mode == TMode::List || options.Mode == TMode::Delete)) {
+    if (!options.Pdf.empty() &&
+        (options.Mode == TMode::List || options.Mode == TMode::Delete ||
+         options.Mode == TMode::Batch)) {
         return "--pdf cannot be given with " + modeName;
     }
     if (several && (options.Mode != TMode::Rate || options.Pdf.empty())) {
@@ -997,6 +1118,8 @@ int main(int argc, char **argv)
             return ListStoredQuotes(application, options);
         case TMode::Delete:
             return DeleteStoredQuote(application, options);
+        case TMode::Batch:
+            return RateBatch(application);
         }
     } catch (const std::exception &error) {
         std::cerr << "veredivo-rate: " << ConsoleUtf8(error.what()) << "\n";
