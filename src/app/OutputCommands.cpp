@@ -73,7 +73,7 @@ void TWC_MDI::PrintQuote(QuoteWindow &window)
     switch (options.Choice()) {
     case TfrmPrintOptions::TChoice::AcordForm:
         // The documents go with an application that was printed, not with one left unfinished.
-        if (ShowAcordApplication(*quote) && !documents.empty()) {
+        if (ShowAcordApplication(window) && !documents.empty()) {
             PrintDocuments(documents);
         }
         break;
@@ -81,7 +81,7 @@ void TWC_MDI::PrintQuote(QuoteWindow &window)
         PrintFinanceAgreement(*quote, this);
         break;
     case TfrmPrintOptions::TChoice::PoolApplication:
-        ShowPoolApplication(*quote);
+        ShowPoolApplication(window);
         break;
     case TfrmPrintOptions::TChoice::Worksheet:
         PrintWorksheet(window, documents);
@@ -112,32 +112,36 @@ void TWC_MDI::PrintDocuments(const std::vector<TDocument> &documents)
     PrintDocumentsOn(printer, documents);
 }
 
-bool TWC_MDI::ShowAcordApplication(TVereDivoQuote &quote)
+bool TWC_MDI::ShowAcordApplication(QuoteWindow &window)
 {
-    return ShowApplication(quote, 1, this);
+    const bool printed = ShowApplication(*window.Quote(), 1, this);
+    window.ShowCaption();
+    return printed;
 }
 
-void TWC_MDI::ShowPoolApplication(TVereDivoQuote &quote)
+void TWC_MDI::ShowPoolApplication(QuoteWindow &window)
 {
+    TVereDivoQuote &quote = *window.Quote();
     if (quote.PlanProfile->Pool_App == kWordPoolApplication) {
         ShowWordPoolApplication(quote, m_appInfo->ProgramFolder(), m_appInfo->QuoteFolder(),
                                 !mnuMAApp2007->isChecked(), this);
     } else {
         ShowApplication(quote, 2, this);
     }
+    window.ShowCaption();
 }
 
 void TWC_MDI::mnuPrintACORDClick()
 {
     if (QuoteWindow *window = QuoteReadyFor("print"); window && window->Quote()) {
-        ShowAcordApplication(*window->Quote());
+        ShowAcordApplication(*window);
     }
 }
 
 void TWC_MDI::mnuPoolAppClick()
 {
     if (QuoteWindow *window = QuoteReadyFor("print"); window && window->Quote()) {
-        ShowPoolApplication(*window->Quote());
+        ShowPoolApplication(*window);
     }
 }
 

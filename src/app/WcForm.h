@@ -205,9 +205,9 @@ private:
     // The documents alone, once each, on a printer chosen in the print dialog.
     void PrintDocuments(const std::vector<TDocument> &documents);
     // The ACORD application in the ACORD window; true when it was printed in its final state.
-    bool ShowAcordApplication(TVereDivoQuote &quote);
+    bool ShowAcordApplication(QuoteWindow &window);
     // The pool application: the Word document for plans that have one, else the form.
-    void ShowPoolApplication(TVereDivoQuote &quote);
+    void ShowPoolApplication(QuoteWindow &window);
     // The save dialog of "Save as PDF"; the chosen path, empty when cancelled.
     std::string ChoosePdfPath(const TVereDivoQuote &quote);
 

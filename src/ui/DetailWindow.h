@@ -87,6 +87,7 @@ public:
     void FillClassList();
     // "New Quote" or the company, then the plan's name in brackets.
     void SetCaption();
+    void ShowCaption() override { SetCaption(); }
     // The class of the selected row, or none.
     TVereDivoClass *SelectedClass() const;
 

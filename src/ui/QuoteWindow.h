@@ -36,6 +36,9 @@ public:
     // Stores the quote with its customer (the customer dialog first when the quote has no
     // name or description); false when cancelled or nothing was stored.
     virtual bool SaveQuote() = 0;
+    // The caption as the quote now names its customer: another window (an application form)
+    // may have saved the quote with a new name.
+    virtual void ShowCaption() = 0;
     virtual std::string WebSiteAddress() const = 0;
     // Where "&Update From the Web" sends the user; empty when the plan names none.
     virtual std::string UpdateAddress() const = 0;

@@ -101,6 +101,7 @@ public:
         ++saves;
         return true;
     }
+    void ShowCaption() override { }
     std::string WebSiteAddress() const override { return "https://example.org/plan"; }
     std::string UpdateAddress() const override { return updateAddress; }
 

@@ -43,6 +43,7 @@ using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::IsEmpty;
 using testing::Not;
+using testing::StartsWith;
 
 namespace {
 
@@ -200,6 +201,8 @@ TEST_F(OutputCommands, AcordFromTheMenuAndPrintedFromTheDispatcherWithItsDocumen
     TfrmVereDivoDetail &detail = Start(1, "MA");
     Rate(detail);
     const std::string firstCode = Trim(detail.Quote()->Classes()[0]->Code);
+    // The name came without the customer dialog, as a save from the form's window brings it.
+    EXPECT_THAT(detail.windowTitle().toStdString(), StartsWith("New Quote"));
     {
         ModalScript script;
         script.Then([&](QWidget *modal) {
@@ -212,6 +215,7 @@ TEST_F(OutputCommands, AcordFromTheMenuAndPrintedFromTheDispatcherWithItsDocumen
         });
         window->btnAcordViewer->trigger();
         EXPECT_TRUE(script.Done());
+        EXPECT_EQ(detail.windowTitle(), QStringLiteral("Harbor Plumbing (Massachusetts)"));
     }
 
     // "ACORD Form" checks the kind-1 document and prints it once after the printed form.
