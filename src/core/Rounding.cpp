@@ -37,11 +37,24 @@ int32_t RoundAmount(double x)
     return ClampToInt32(RoundHalfAway(x));
 }
 
+bool AmountFits(int64_t value)
+{
+    return value <= std::numeric_limits<int32_t>::max() &&
+        value >= std::numeric_limits<int32_t>::min();
+}
+
+bool RoundedAmountFitsNearLimit(double x)
+{
+    const double rounded = RoundHalfAway(x);
+    return rounded <= std::numeric_limits<int32_t>::max() &&
+        rounded >= std::numeric_limits<int32_t>::min(); // false for not a number
+}
+
 int32_t CheckedAmount(int64_t value, std::string_view what)
 {
     constexpr int64_t largest = std::numeric_limits<int32_t>::max();
     constexpr int64_t smallest = std::numeric_limits<int32_t>::min();
-    if (value > largest || value < smallest) {
+    if (!AmountFits(value)) {
         throw EAmountRange("The " + std::string(what) + " (" + MoneyText(value) +
                            ") does not fit the largest amount the program can rate (" +
                            MoneyText(value > 0 ? largest : smallest) + ").");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string_view>
 
@@ -13,6 +14,15 @@ int32_t RoundAmount(double x);
 int32_t CheckedAmount(int64_t value, std::string_view what);
 // RoundAmount without the clamp: raises EAmountRange naming `what` when the result does not fit.
 int32_t CheckedRoundAmount(double x, std::string_view what);
+// Whether CheckedAmount and CheckedRoundAmount take the value: the checks of every rating pass
+// ask these first, so the name of what is checked is made only for a refusal.
+bool AmountFits(int64_t value);
+bool RoundedAmountFitsNearLimit(double x);
+inline bool RoundedAmountFits(double x)
+{
+    // Far from the limits no rounding can cross them: every real quote, on every pass.
+    return std::fabs(x) < 2147483000.0 || RoundedAmountFitsNearLimit(x);
+}
 // A 64-bit sum held in 32 bits, clamped; for sums that CheckedAmount refuses before rating.
 int32_t ClampedAmount(int64_t value);
 

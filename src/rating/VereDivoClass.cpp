@@ -136,25 +136,20 @@ bool TVereDivoClass::EditClassInfo(bool editable)
 
 void TVereDivoClass::Recalculate()
 {
-    if (CalcType == 1) {
-        Premium = RoundAmount(Rate * Payroll * 0.01);
-        StatePremium = RoundAmount(Payroll * StateRate * 0.01);
-    } else if (CalcType == 2) {
-        Premium = RoundAmount(Employees * Rate);
-        StatePremium = RoundAmount(Employees * StateRate);
+    if (CalcType == 1 || CalcType == 2) {
+        const std::array<double, 2> premiums = UnroundedPremiums();
+        Premium = RoundAmount(premiums[0]);
+        StatePremium = RoundAmount(premiums[1]);
     }
     PayrollText = Payroll == 0 ? "If Any" : MoneyText(Payroll);
 }
 
-void TVereDivoClass::CheckAmounts() const
+void TVereDivoClass::CheckAmountsInDetail() const
 {
-    const std::string what = "premium of class " + Trim(Code);
-    if (CalcType == 1) {
-        CheckedRoundAmount(Rate * Payroll * 0.01, what);
-        CheckedRoundAmount(Payroll * StateRate * 0.01, what);
-    } else if (CalcType == 2) {
-        CheckedRoundAmount(Employees * Rate, what);
-        CheckedRoundAmount(Employees * StateRate, what);
+    for (const double premium : UnroundedPremiums()) {
+        if (!RoundedAmountFits(premium)) {
+            CheckedRoundAmount(premium, "premium of class " + Trim(Code));
+        }
     }
 }
 
@@ -185,7 +180,9 @@ void TCarrierSpecificVereDivoClass::LoadFromCarrierTable(const TCBTable &table)
 
 TMultiEntryVereDivoClass::TMultiEntryVereDivoClass(uint8_t calcType)
     : TCarrierSpecificVereDivoClass(calcType)
-{ }
+{
+    m_sumsEntries = true;
+}
 
 void TMultiEntryVereDivoClass::CreateEntries()
 {
@@ -220,17 +217,21 @@ int32_t TMultiEntryVereDivoClass::GetPremium() const
     return ClampedAmount(total);
 }
 
-void TMultiEntryVereDivoClass::CheckAmounts() const
+void TMultiEntryVereDivoClass::CheckAmountsInDetail() const
 {
-    TCarrierSpecificVereDivoClass::CheckAmounts();
+    TCarrierSpecificVereDivoClass::CheckAmountsInDetail();
     int64_t payroll = 0;
     int64_t premium = BasePremium;
     for (const TVereDivoPayrollItem &entry : Entries) {
         payroll += entry.Payroll;
         premium += entry.Premium;
     }
-    CheckedAmount(payroll, "payroll of class " + Trim(Code));
-    CheckedAmount(premium, "premium of class " + Trim(Code));
+    if (!AmountFits(payroll)) {
+        CheckedAmount(payroll, "payroll of class " + Trim(Code));
+    }
+    if (!AmountFits(premium)) {
+        CheckedAmount(premium, "premium of class " + Trim(Code));
+    }
 }
 
 // Every recomputation, not only a new total, keeps the premium of the total payroll:

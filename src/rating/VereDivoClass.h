@@ -4,6 +4,9 @@
 // agent enters and the premium that follows. The rate book creates them from its class table,
 // the quote keeps them sorted by display name and the quote store saves and restores them.
 
+#include "core/Rounding.h"
+
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -53,8 +56,15 @@ public:
     // Reads the current row of a class table; computes no premium.
     virtual void LoadFromTable(const TCBTable &table);
     // Raises EAmountRange when the line's payroll or premium does not fit 32 bits (the stored
-    // figures are clamped then); the quote checks every line before it rates.
-    virtual void CheckAmounts() const;
+    // figures are clamped then); the quote checks every line before it rates, on every pass,
+    // so a line far below the limits is passed at once.
+    void CheckAmounts() const
+    {
+        const std::array<double, 2> premiums = UnroundedPremiums();
+        if (m_sumsEntries || !RoundedAmountFits(premiums[0]) || !RoundedAmountFits(premiums[1])) {
+            CheckAmountsInDetail();
+        }
+    }
 
     void SetEmployees(int32_t count);
     void SetDeviation(double factor);
@@ -67,6 +77,20 @@ public:
 protected:
     // Recomputes both premiums and the payroll text from payroll, employees and rates.
     virtual void Recalculate();
+    // Premium and state premium before rounding.
+    std::array<double, 2> UnroundedPremiums() const
+    {
+        if (CalcType == 1) {
+            return {Rate * Payroll * 0.01, StateRate * Payroll * 0.01};
+        }
+        if (CalcType == 2) {
+            return {Employees * Rate, Employees * StateRate};
+        }
+        return {0, 0};
+    }
+    virtual void CheckAmountsInDetail() const;
+    // Lines whose payroll is summed from entries: CheckAmounts always looks at the sums.
+    bool m_sumsEntries = false;
 };
 
 // The byte-wise, case-sensitive order of display names in which a quote keeps its lines.
@@ -107,7 +131,6 @@ public:
     // The premium of the total payroll plus the entries' own premiums (which nothing sets,
     // so in practice the premium of the total).
     int32_t GetPremium() const override;
-    void CheckAmounts() const override;
 
     virtual int32_t GetEntryCount() const = 0;
     virtual std::string GetEntrySplitWord(int32_t entryNo) const;
@@ -128,6 +151,7 @@ protected:
     void CreateEntries();
     // A new total (or rate, or employee count) leaves its premium in BasePremium.
     void Recalculate() override;
+    void CheckAmountsInDetail() const override;
 };
 
 class TNewYorkConstructionClass : public TMultiEntryVereDivoClass
