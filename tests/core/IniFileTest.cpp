@@ -53,28 +53,18 @@ TEST(IniFile, WriteGoesToDiskAtOnceAndKeepsOtherLines)
     ini.WriteString("Agency", "City", "Boston");
     // A second object sees the value at once: nothing is cached.
     EXPECT_EQ(TIniFile(dir.File("b.ini")).ReadString("Agency", "City", ""), "Boston");
-    EXPECT_EQ(dir.ReadFile("b.ini"),
-              "; agency settings\r\n"
-              "[Agency]\r\n"
-              "Name = Smith & Sons \r\n"
-              "City=Boston\r\n"
-              "\r\n"
-              "[Other]\r\n"
-              "Keep=\"quoted value\"\r\n");
+    const std::string withCity = "; agency settings\r\n"
+                                 "[Agency]\r\n"
+                                 "Name = Smith & Sons \r\n"
+                                 "City=Boston\r\n"
+                                 "\r\n"
+                                 "[Other]\r\n"
+                                 "Keep=\"quoted value\"\r\n";
+    EXPECT_EQ(dir.ReadFile("b.ini"), withCity);
 
     ini.WriteString("New", "Key", "v");
     EXPECT_EQ(ini.ReadString("new", "key", ""), "v");
-    EXPECT_EQ(dir.ReadFile("b.ini"),
-              "; agency settings\r\n"
-              "[Agency]\r\n"
-              "Name = Smith & Sons \r\n"
-              "City=Boston\r\n"
-              "\r\n"
-              "[Other]\r\n"
-              "Keep=\"quoted value\"\r\n"
-              "\r\n"
-              "[New]\r\n"
-              "Key=v\r\n");
+    EXPECT_EQ(dir.ReadFile("b.ini"), withCity + "\r\n[New]\r\nKey=v\r\n");
 }
 
 TEST(IniFile, WritersNeverShareATemporaryFileAndKeepTheFilesMode)
