@@ -4,6 +4,7 @@
 #include "support/RateCommand.h"
 #include "QuoteHarness.h"
 
+#include "core/Paths.h"
 #include "core/Rounding.h"
 #include "core/Text.h"
 #include "db/CBDatabase.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -358,6 +360,28 @@ TEST(RateCommand, ArgumentsAndFilesItCannotUseAreNamed)
     r = rate(folder.File("none.json"));
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Out, "veredivo-rate: " + folder.File("none.json") + ": no such file\n");
+}
+
+TEST(RateCommand, OnlyAPdfStartsTheCommandThatLoadsQt)
+{
+    // Qt's libraries would be most of every start (the usage, a batch of quotes).
+    const TCommandResult libraries = RunCommand("ldd " + ShellQuoted(VEREDIVO_RATE_COMMAND));
+    ASSERT_EQ(libraries.Status, 0);
+    EXPECT_EQ(libraries.Out.find("libQt6"), std::string::npos) << libraries.Out;
+
+    // Without its PDF command beside it, the command says so and writes nothing.
+    ScratchFolder folder;
+    std::filesystem::copy_file(VEREDIVO_RATE_COMMAND, folder.File("veredivo-rate"));
+    std::filesystem::permissions(folder.File("veredivo-rate"), std::filesystem::perms::owner_all);
+    folder.WriteFile("q.json", "{}");
+    const TCommandResult r = RunCommand(ShellQuoted(folder.File("veredivo-rate")) + " --pdf " +
+                                        ShellQuoted(folder.File("q.pdf")) + " " +
+                                        ShellQuoted(folder.File("q.json")) + " 2>&1");
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Out,
+              "veredivo-rate: cannot start " + folder.File("veredivo-rate-pdf") +
+                  " for the PDF: No such file or directory\n");
+    EXPECT_FALSE(FileExists(folder.File("q.pdf")));
 }
 
 // Broker 5's Massachusetts plan with its carpentry class 5645 made a multi-entry (construction)

@@ -29,13 +29,16 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <set>
 #include <sstream>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -1079,6 +1082,19 @@ bool CheckPdfFolder(const TOptions &options)
     return true;
 }
 
+#ifdef VEREDIVO_RATE_PDF_COMMAND
+// The same request to the command beside this one that draws PDFs; returns only when that
+// command cannot be started.
+int HandOverToPdfCommand(char **argv)
+{
+    const std::string command = ExtractFilePath(ProgramFile()) + VEREDIVO_RATE_PDF_COMMAND;
+    execv(command.c_str(), argv);
+    std::cerr << "veredivo-rate: cannot start " << command
+              << " for the PDF: " << std::strerror(errno) << "\n";
+    return 1;
+}
+#endif
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -1095,6 +1111,11 @@ int main(int argc, char **argv)
     if (!CheckPdfFolder(options)) {
         return 1;
     }
+#ifdef VEREDIVO_RATE_PDF_COMMAND
+    if (!options.Pdf.empty()) {
+        return HandOverToPdfCommand(argv);
+    }
+#endif
 #ifdef VEREDIVO_RATE_PDF
     // The worksheet and the forms are drawn with Qt's fonts; no window is ever shown.
     std::unique_ptr<QApplication> qt;
