@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class TVereDivoDatabase;
 class TVereDivoQuote;
+class TVereDivoRateBook;
 
 // The agency's name and address block as the data items print it.
 struct TAgencyAddress
@@ -39,6 +41,9 @@ public:
 
     // The program's one table set; the rate book registers its tables in it.
     virtual TVereDivoDatabase &Database() = 0;
+    // The rate book every quote reads, kept open from quote to quote. None (the default) gives
+    // each quote its own, whose tables are opened afresh and so read a rate update made since.
+    virtual std::shared_ptr<TVereDivoRateBook> SharedRateBook() { return nullptr; }
 
     // One line of the program log ("WCQuote - Calculate Premium - Enter").
     virtual void Log(const std::string &line) = 0;

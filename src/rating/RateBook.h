@@ -22,6 +22,9 @@ class TVereDivoDatabase;
 
 using TClassLineList = std::vector<std::unique_ptr<TVereDivoClass>>;
 
+// The line of business of workers' compensation, the only one the rate tables hold.
+constexpr uint8_t WorkersCompensation = 1;
+
 class TRateBook
 {
 public:

@@ -14,9 +14,6 @@
 
 namespace {
 
-// The line of business of workers' compensation.
-constexpr uint8_t WorkersCompensation = 1;
-
 // Table-value markers of a rating input: where its value comes from.
 constexpr int32_t MarkerSimpleValue = -9999;
 constexpr int32_t MarkerTierByDate = -9998;
@@ -51,9 +48,12 @@ TVereDivoQuote::TVereDivoQuote(int32_t planId, TQuoteApplication &application,
     }
 
     Log("Constructor - Creating Ratebook and Profile");
-    m_rateBook = std::make_unique<TVereDivoRateBook>(
-        WorkersCompensation, m_application.DataFolder(), m_application.ProgramFolder(),
-        m_application.Database());
+    m_rateBook = m_application.SharedRateBook();
+    if (!m_rateBook) {
+        m_rateBook = std::make_shared<TVereDivoRateBook>(
+            WorkersCompensation, m_application.DataFolder(), m_application.ProgramFolder(),
+            m_application.Database());
+    }
     PlanProfile = std::make_unique<TVereDivoPlanProfile>();
     m_rateBook->LoadPlanProfile(PlanId, StateId, *PlanProfile);
     if (PlanProfile->PLAN_KEYS) {

@@ -284,7 +284,7 @@ protected:
 
 private:
     TQuoteApplication &m_application;
-    std::unique_ptr<TVereDivoRateBook> m_rateBook;
+    std::shared_ptr<TVereDivoRateBook> m_rateBook;
     TControlInterface *m_controls = nullptr;
     TQuoteWindow *m_window = nullptr;
     TApplicationFormTarget *m_form = nullptr;

@@ -3,6 +3,7 @@
 #include "db/VereDivoDatabase.h"
 #include "rating/QuoteApplication.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ class FakeQuoteApplication final : public TQuoteApplication
 {
 public:
     explicit FakeQuoteApplication(const std::string &programFolder);
+    // A shared rate book's tables are registered in the table set: it goes first.
+    ~FakeQuoteApplication() override { RateBookToShare.reset(); }
 
     std::string ProgramFolder() const override { return m_programFolder; }
     std::string DataFolder() const override { return m_programFolder + "Data/"; }
@@ -21,6 +24,7 @@ public:
     int32_t StoredPlan(int32_t quoteId, int32_t def) override;
     void LoadCustomer(TVereDivoQuote &quote) override;
     TAgencyAddress Agency() const override { return AgencyAddress; }
+    std::shared_ptr<TVereDivoRateBook> SharedRateBook() override { return RateBookToShare; }
 
     std::vector<std::string> LogLines;
     TAgencyAddress AgencyAddress;
@@ -31,6 +35,8 @@ public:
     // a load gives the quote.
     int32_t StoredBroker = 0;
     std::string StoredCompany;
+    // None: each quote makes its own rate book.
+    std::shared_ptr<TVereDivoRateBook> RateBookToShare;
 
 private:
     std::string m_programFolder;

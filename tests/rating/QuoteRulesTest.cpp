@@ -512,6 +512,42 @@ TEST(QuoteLife, ASavedQuoteTakesItsStoredPlanAndAnAdjustedDate)
     EXPECT_EQ(quote->Customer().Company(), "ASHBY BAKERY");
 }
 
+TEST(QuoteLife, QuotesOfOneApplicationCanShareItsRateBook)
+{
+    // The rating command keeps one rate book for a whole batch: a quote must neither close it
+    // nor leave it positioned so that the next quote of another state reads wrong rows.
+    FakeQuoteApplication application(FixtureProgramFolder());
+    application.RateBookToShare =
+        std::make_shared<TVereDivoRateBook>(WorkersCompensation, application.DataFolder(),
+                                            application.ProgramFolder(), application.Database());
+    for (const std::string state : {"MA", "NJ", "MA"}) {
+        QuoteHarness own(state);
+        own.Add("8810", 400000, 3);
+        ASSERT_TRUE(own.Rate());
+
+        TCustLOBInfo info;
+        info.SetState(state);
+        const std::unique_ptr<TVereDivoQuote> quote =
+            CreateStateQuote(1, application, info, EncodeDate(2026, 7, 1));
+        ASSERT_TRUE(quote);
+        EXPECT_EQ(&quote->RateBook(), application.RateBookToShare.get());
+        TControlInterface inputs;
+        inputs.Build(application.Database().Inputs(), application.Database().InputData(), false,
+                     quote->RatePeriod(), 1, quote->StateId);
+        quote->Bind(inputs);
+        ASSERT_TRUE(quote->LoadClassBook());
+        TVereDivoClass *line = quote->FindClass("8810", "");
+        ASSERT_NE(line, nullptr);
+        line->SetPayroll(400000);
+        line->SetEmployees(3);
+        quote->AppendClass(*line);
+        ASSERT_TRUE(quote->CalculatePremium());
+        EXPECT_GT(quote->Results.TotalPremium, 0);
+        EXPECT_EQ(quote->Results.TotalPremium, own.Quote().Results.TotalPremium) << state;
+    }
+    EXPECT_TRUE(application.RateBookToShare->TablesOpen());
+}
+
 TEST(QuoteLife, AnUnknownStateMakesNoQuote)
 {
     ScriptedPrompter prompter;

@@ -1,6 +1,7 @@
 #include "ToolApplication.h"
 
 #include "core/Paths.h"
+#include "rating/RateBook.h"
 #include "storage/VereDivoQuoteDBInterface.h"
 
 #include <iostream>
@@ -28,6 +29,15 @@ void TToolApplication::Log(const std::string &line)
     if (m_log) {
         std::cerr << line << "\n";
     }
+}
+
+std::shared_ptr<TVereDivoRateBook> TToolApplication::SharedRateBook()
+{
+    if (!m_rateBook) {
+        m_rateBook = std::make_shared<TVereDivoRateBook>(WorkersCompensation, DataFolder(),
+                                                         ProgramFolder(), Database());
+    }
+    return m_rateBook;
 }
 
 bool TToolApplication::SaveQuote(TVereDivoQuote &quote)

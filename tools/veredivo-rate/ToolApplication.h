@@ -3,6 +3,7 @@
 #include "rating/QuoteApplication.h"
 #include "storage/VereDivoAppInfo.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -23,6 +24,9 @@ public:
     std::string ProgramFolder() const override { return m_info.ProgramFolder(); }
     std::string DataFolder() const override { return m_info.DataFolder(); }
     TVereDivoDatabase &Database() override { return m_info.Tables(); }
+    // One rate book for all the quotes of a run: a batch would otherwise spend most of its
+    // time opening and closing the same twelve tables for every quote.
+    std::shared_ptr<TVereDivoRateBook> SharedRateBook() override;
     void Log(const std::string &line) override;
     bool SaveQuote(TVereDivoQuote &quote) override;
     int32_t StoredPlan(int32_t quoteId, int32_t def) override;
@@ -35,4 +39,5 @@ private:
     TVereDivoAppInfo m_info;
     bool m_log = false;
     TAgencyAddress m_agency;
+    std::shared_ptr<TVereDivoRateBook> m_rateBook; // its tables are in m_info's table set
 };
