@@ -362,26 +362,37 @@ TEST(RateCommand, ArgumentsAndFilesItCannotUseAreNamed)
     EXPECT_EQ(r.Out, "veredivo-rate: " + folder.File("none.json") + ": no such file\n");
 }
 
-TEST(RateCommand, OnlyAPdfStartsTheCommandThatLoadsQt)
+TEST(RateCommand, OnlyAPdfOrAWordDocumentStartsTheCommandThatLoadsQt)
 {
-    // Qt's libraries would be most of every start (the usage, a batch of quotes).
+    // Qt's libraries, and the Word export's zip library, would be most of every start (the
+    // usage, a batch of quotes).
     const TCommandResult libraries = RunCommand("ldd " + ShellQuoted(VEREDIVO_RATE_COMMAND));
     ASSERT_EQ(libraries.Status, 0);
     EXPECT_EQ(libraries.Out.find("libQt6"), std::string::npos) << libraries.Out;
+    EXPECT_EQ(libraries.Out.find("libzip"), std::string::npos) << libraries.Out;
 
-    // Without its PDF command beside it, the command says so and writes nothing.
+    // Without its companion command beside it, the command says so and writes nothing.
     ScratchFolder folder;
     std::filesystem::copy_file(VEREDIVO_RATE_COMMAND, folder.File("veredivo-rate"));
     std::filesystem::permissions(folder.File("veredivo-rate"), std::filesystem::perms::owner_all);
     folder.WriteFile("q.json", "{}");
-    const TCommandResult r = RunCommand(ShellQuoted(folder.File("veredivo-rate")) + " --pdf " +
-                                        ShellQuoted(folder.File("q.pdf")) + " " +
-                                        ShellQuoted(folder.File("q.json")) + " 2>&1");
-    EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Out,
-              "veredivo-rate: cannot start " + folder.File("veredivo-rate-pdf") +
-                  " for the PDF: No such file or directory\n");
-    EXPECT_FALSE(FileExists(folder.File("q.pdf")));
+    const struct
+    {
+        std::string Option;
+        std::string Output;
+        std::string Told;
+    } requests[] = {{"--pdf", "q.pdf", "PDF"}, {"--pool-docx", "q.docx", "Word document"}};
+    for (const auto &request : requests) {
+        const TCommandResult r =
+            RunCommand(ShellQuoted(folder.File("veredivo-rate")) + " " + request.Option + " " +
+                       ShellQuoted(folder.File(request.Output)) + " " +
+                       ShellQuoted(folder.File("q.json")) + " 2>&1");
+        EXPECT_EQ(r.Status, 1);
+        EXPECT_EQ(r.Out,
+                  "veredivo-rate: cannot start " + folder.File("veredivo-rate-pdf") + " for the " +
+                      request.Told + ": No such file or directory\n");
+        EXPECT_FALSE(FileExists(folder.File(request.Output)));
+    }
 }
 
 // Broker 5's Massachusetts plan with its carpentry class 5645 made a multi-entry (construction)

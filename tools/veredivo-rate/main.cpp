@@ -12,12 +12,14 @@
 #include "core/Text.h"
 #include "db/CBDatabase.h"
 #include "db/VereDivoDatabase.h"
-#include "export/WordExport.h"
 #include "rating/ClassLineChecks.h"
 #include "rating/VereDivoQuote.h"
 #include "storage/VereDivoCustDBO.h"
 #include "storage/VereDivoQuoteDBInterface.h"
 
+#ifdef VEREDIVO_RATE_WORD
+#include "export/WordExport.h"
+#endif
 #ifdef VEREDIVO_RATE_PDF
 #include "agency/AgencyProfile.h"
 #include "forms/ApplicationPdf.h"
@@ -605,6 +607,7 @@ int RateAndPrint(TToolApplication &application, TVereDivoQuote &quote, const TOp
     return status;
 }
 
+#ifdef VEREDIVO_RATE_WORD
 // The pool application the program's "Print Poo&l Application" fills in the word processor,
 // written to `path`.
 int WritePoolApplication(TToolApplication &application, TVereDivoQuote &quote,
@@ -637,6 +640,7 @@ int WritePoolApplication(TToolApplication &application, TVereDivoQuote &quote,
     std::cerr << "Pool application written to " << path << " (" << values.size() << " fields)\n";
     return 0;
 }
+#endif
 
 TControlInterface &BuildInputs(TToolApplication &application, TVereDivoQuote &quote,
                                TControlInterface &controls)
@@ -732,10 +736,12 @@ int RateRequestFile(TToolApplication &application, const TOptions &options, TQuo
         TellNamesakes(quote->Customer(), namesakes);
     }
     const int status = RateAndPrint(application, *quote, options, run);
-    if (options.PoolDocx.empty()) {
-        return status;
+#ifdef VEREDIVO_RATE_WORD
+    if (!options.PoolDocx.empty() && status == 0) {
+        return WritePoolApplication(application, *quote, options.PoolDocx);
     }
-    return status == 0 ? WritePoolApplication(application, *quote, options.PoolDocx) : status;
+#endif
+    return status;
 }
 
 // A batch line's messages: the system's boxes and the command's own lines, gathered for its
@@ -1083,14 +1089,14 @@ bool CheckPdfFolder(const TOptions &options)
 }
 
 #ifdef VEREDIVO_RATE_PDF_COMMAND
-// The same request to the command beside this one that draws PDFs; returns only when that
-// command cannot be started.
-int HandOverToPdfCommand(char **argv)
+// The same request to the command beside this one that draws PDFs and writes Word documents;
+// returns only when that command cannot be started.
+int HandOverToPdfCommand(char **argv, const std::string &output)
 {
     const std::string command = ExtractFilePath(ProgramFile()) + VEREDIVO_RATE_PDF_COMMAND;
     execv(command.c_str(), argv);
-    std::cerr << "veredivo-rate: cannot start " << command
-              << " for the PDF: " << std::strerror(errno) << "\n";
+    std::cerr << "veredivo-rate: cannot start " << command << " for the " << output << ": "
+              << std::strerror(errno) << "\n";
     return 1;
 }
 #endif
@@ -1113,7 +1119,10 @@ int main(int argc, char **argv)
     }
 #ifdef VEREDIVO_RATE_PDF_COMMAND
     if (!options.Pdf.empty()) {
-        return HandOverToPdfCommand(argv);
+        return HandOverToPdfCommand(argv, "PDF");
+    }
+    if (!options.PoolDocx.empty()) {
+        return HandOverToPdfCommand(argv, "Word document");
     }
 #endif
 #ifdef VEREDIVO_RATE_PDF
