@@ -803,10 +803,12 @@ void Table::BeginSteady(bool writing, bool othersWrote)
     // Once now, what every operation would otherwise check.
     RefreshCount();
     if (m_index) {
-        if (othersWrote || !(m_index->Stamp() == m_indexStamp)) {
+        // The lock keeps the file as it is now, so one look gives the stamp to keep as well.
+        const FileStamp stamp = m_index->Stamp();
+        if (othersWrote || !(stamp == m_indexStamp)) {
             m_index->Reload();
         }
-        m_indexStamp = m_index->Stamp();
+        m_indexStamp = stamp;
     }
     ForgetRecords();
     m_steadyDepth = 1;
@@ -822,11 +824,14 @@ void Table::EndSteady()
     if (m_steadyDepth == 0 || --m_steadyDepth > 0) {
         return;
     }
+    const bool wrote = m_steadyWriting;
     m_steadyWriting = false;
     if (!m_exclusive) {
         ForgetRecords(); // others may write the records from now on
     }
-    if (m_index) {
+    // A reader changed nothing: the stamp taken at the start still describes the index it holds
+    // (and any change made meanwhile through another handle is found at the next look).
+    if (m_index && wrote) {
         try {
             m_indexStamp = m_index->Stamp();
         } catch (const Error &) {

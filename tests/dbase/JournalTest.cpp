@@ -311,3 +311,22 @@ TEST_F(Journals, AWriterWaitsForTheOtherAndTrustsItsCachesOnlyWhenNoOneElseWrote
     EXPECT_FALSE(one.OthersWrote());
     one.Rollback();
 }
+
+TEST_F(Journals, AfterAReadScopeATableLooksAgainAtAnIndexChangedMeanwhile)
+{
+    // A writer that does not hold the journal (another handle of the same process) must not
+    // leave a reader trusting the index it read before that write once its scope is over.
+    dbase::Context readerContext;
+    auto reader = dbase::Table::Open(readerContext, Path());
+    auto writer = dbase::Table::Open(context, Path());
+    reader->SelectTag(&reader->TagByName("KEY"));
+    EXPECT_EQ(reader->Seek("K7"), dbase::SeekResult::Found);
+
+    reader->BeginSteady(false, false);
+    Append(*writer, "Z9", 9);
+    writer->Flush();
+    reader->EndSteady();
+
+    EXPECT_EQ(reader->Seek("Z9"), dbase::SeekResult::Found);
+    EXPECT_EQ(reader->RecordCount(), 51u);
+}
