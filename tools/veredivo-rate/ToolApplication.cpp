@@ -33,7 +33,7 @@ void TToolApplication::Log(const std::string &line)
 
 std::shared_ptr<TVereDivoRateBook> TToolApplication::SharedRateBook()
 {
-    if (!m_rateBook) {
+    if (m_shareRateBook && !m_rateBook) {
         m_rateBook = std::make_shared<TVereDivoRateBook>(WorkersCompensation, DataFolder(),
                                                          ProgramFolder(), Database());
     }

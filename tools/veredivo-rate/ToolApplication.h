@@ -24,8 +24,10 @@ public:
     std::string ProgramFolder() const override { return m_info.ProgramFolder(); }
     std::string DataFolder() const override { return m_info.DataFolder(); }
     TVereDivoDatabase &Database() override { return m_info.Tables(); }
-    // One rate book for all the quotes of a run: a batch would otherwise spend most of its
-    // time opening and closing the same twelve tables for every quote.
+    // Once asked, one rate book for all the quotes of a run: a batch would otherwise spend
+    // most of its time opening and closing the same twelve tables for every quote. Until then
+    // each quote opens its own, as in the program.
+    void ShareOneRateBook() { m_shareRateBook = true; }
     std::shared_ptr<TVereDivoRateBook> SharedRateBook() override;
     void Log(const std::string &line) override;
     bool SaveQuote(TVereDivoQuote &quote) override;
@@ -39,5 +41,6 @@ private:
     TVereDivoAppInfo m_info;
     bool m_log = false;
     TAgencyAddress m_agency;
+    bool m_shareRateBook = false;
     std::shared_ptr<TVereDivoRateBook> m_rateBook; // its tables are in m_info's table set
 };

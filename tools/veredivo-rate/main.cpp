@@ -1138,6 +1138,7 @@ int main(int argc, char **argv)
         TToolApplication application(
             options.ProgramDir.empty() ? ProgramFolder() : IncludeTrailingSlash(options.ProgramDir),
             options.Log);
+        application.ShareOneRateBook();
         switch (options.Mode) {
         case TMode::Rate:
         case TMode::Save:
