@@ -1,7 +1,6 @@
 #include "core/Canvas.h"
 
-#include <fstream>
-#include <iterator>
+#include "core/Paths.h"
 
 TCanvasBitmap::TCanvasBitmap(std::vector<uint8_t> bytes)
     : m_bytes(std::make_shared<const std::vector<uint8_t>>(std::move(bytes)))
@@ -9,16 +8,11 @@ TCanvasBitmap::TCanvasBitmap(std::vector<uint8_t> bytes)
 
 TCanvasBitmap TCanvasBitmap::FromFile(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes)) {
         return {};
     }
-    std::vector<uint8_t> bytes {std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        return {};
-    }
-    return TCanvasBitmap(std::move(bytes));
+    return TCanvasBitmap(std::vector<uint8_t>(bytes.begin(), bytes.end()));
 }
 
 const std::vector<uint8_t> &TCanvasBitmap::Bytes() const

@@ -6,8 +6,6 @@
 #include "core/Text.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -210,8 +208,8 @@ bool PrintDocumentFile(Canvas &canvas, const std::string &fileName, int32_t left
         ShowInformation("The document " + fileName + " does not exist");
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    std::string text {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text;
+    ReadFileBytes(path, text);
     text.resize(std::min(text.size(), text.find('\0')));
     PrintText(canvas, text, leftMargin, y);
     return true;

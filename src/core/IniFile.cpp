@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -231,12 +230,8 @@ std::string ProgramSettingsFile(std::string_view programName)
         return beside;
     }
     std::string text;
-    if (FileExists(beside)) {
-        std::ifstream in(beside, std::ios::binary);
-        text.assign(std::istreambuf_iterator<char>(in), {});
-        if (!in.good() && !in.eof()) {
-            return beside;
-        }
+    if (FileExists(beside) && !ReadFileBytes(beside, text)) {
+        return beside;
     }
     try {
         ForceDirectories(ExtractFilePath(userCopy));

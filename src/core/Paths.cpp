@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <unistd.h>
 
@@ -140,6 +141,25 @@ bool FileExists(const std::string &path)
 {
     std::error_code ec;
     return fs::is_regular_file(path, ec);
+}
+
+bool ReadFileBytes(const std::string &path, std::string &bytes)
+{
+    bytes.clear();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    // Read in chunks rather than by the size asked for first: the file may be a pipe or grow.
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.append(chunk, static_cast<size_t>(in.gcount()));
+    }
+    if (in.bad()) {
+        bytes.clear();
+        return false;
+    }
+    return true;
 }
 
 bool DirectoryExists(const std::string &path)

@@ -44,6 +44,9 @@ bool CanWriteFile(const std::string &path);
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string &path);
 int64_t FileSize(const std::string &path); // -1 when the file cannot be read
+// The whole file's bytes into `bytes`; false (and `bytes` empty) when it cannot be opened or
+// read to its end.
+bool ReadFileBytes(const std::string &path, std::string &bytes);
 
 // The path of an existing file, looking the name up without regard to case inside its folder
 // when the exact name is absent ("About.ini" finds "about.ini"). Without a match the path is

@@ -671,8 +671,8 @@ bool Journal::HoldsUnfinished(const std::string &folder, const std::string &file
 
 bool Journal::ReplayNeeded(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    std::string bytes;
+    ReadFileBytes(path, bytes);
     if (bytes.size() < kHeaderSize || !std::equal(kMagic, kMagic + 8, bytes.data())) {
         return false;
     }

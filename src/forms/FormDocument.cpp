@@ -212,10 +212,18 @@ bool TFormDocument::NeedsValue(const TFormField &field) const
 
 namespace {
 
+// The fields of a page; none outside the document.
+const std::vector<TFormField *> &FieldsOfPage(const TFormDocument &document, int32_t page)
+{
+    static const std::vector<TFormField *> none;
+    const TFormPage *found = document.Page(page);
+    return found != nullptr ? found->Fields : none;
+}
+
 int32_t PageIndexOf(const TFormDocument &document, const TFormField *field)
 {
     for (int32_t p = 1; p <= document.PageCount(); ++p) {
-        const auto &fields = document.Page(p)->Fields;
+        const auto &fields = FieldsOfPage(document, p);
         if (std::find(fields.begin(), fields.end(), field) != fields.end()) {
             return p;
         }
@@ -230,12 +238,12 @@ TFormField *TFormDocument::NextField(const TFormField *from, int32_t currentPage
     int32_t page = currentPage;
     size_t index = 0;
     if (from != nullptr && (page = PageIndexOf(*this, from)) != 0) {
-        const auto &fields = Page(page)->Fields;
+        const auto &fields = FieldsOfPage(*this, page);
         index =
             static_cast<size_t>(std::find(fields.begin(), fields.end(), from) - fields.begin()) + 1;
     }
     for (; page >= 1 && page <= PageCount(); ++page, index = 0) {
-        const auto &fields = Page(page)->Fields;
+        const auto &fields = FieldsOfPage(*this, page);
         for (size_t i = index; i < fields.size(); ++i) {
             if (MayReceiveFocus(*fields[i])) {
                 return fields[i];
@@ -248,20 +256,20 @@ TFormField *TFormDocument::NextField(const TFormField *from, int32_t currentPage
 TFormField *TFormDocument::PreviousField(const TFormField *from, int32_t currentPage) const
 {
     int32_t page = currentPage - 1;
-    size_t end = Page(page) != nullptr ? Page(page)->Fields.size() : 0;
+    size_t end = FieldsOfPage(*this, page).size();
     if (from != nullptr && PageIndexOf(*this, from) != 0) {
         page = PageIndexOf(*this, from);
-        const auto &fields = Page(page)->Fields;
+        const auto &fields = FieldsOfPage(*this, page);
         end = static_cast<size_t>(std::find(fields.begin(), fields.end(), from) - fields.begin());
     }
     for (; page >= 1 && page <= PageCount(); --page) {
-        const auto &fields = Page(page)->Fields;
+        const auto &fields = FieldsOfPage(*this, page);
         for (size_t i = std::min(end, fields.size()); i-- > 0;) {
             if (MayReceiveFocus(*fields[i])) {
                 return fields[i];
             }
         }
-        end = page > 1 ? Page(page - 1)->Fields.size() : 0;
+        end = page > 1 ? FieldsOfPage(*this, page - 1).size() : 0;
     }
     return nullptr;
 }

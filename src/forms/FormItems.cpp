@@ -5,9 +5,6 @@
 #include "forms/FormErrors.h"
 #include "forms/FormNumbers.h"
 
-#include <fstream>
-#include <iterator>
-
 std::vector<std::string> SplitFormLines(std::string_view bytes)
 {
     std::vector<std::string> lines;
@@ -29,12 +26,7 @@ std::vector<std::string> SplitFormLines(std::string_view bytes)
 
 bool ReadFormFile(const std::string &path, std::string &bytes)
 {
-    std::ifstream in(ResolveFileName(path), std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-    return !in.bad();
+    return ReadFileBytes(ResolveFileName(path), bytes);
 }
 
 TFormItems::TFormItems(std::string_view folder)

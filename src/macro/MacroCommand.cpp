@@ -11,8 +11,6 @@
 
 #include <cctype>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -501,8 +499,8 @@ bool TMacroNameValueFromFileCommand::Perform()
     }
     std::string value;
     if (!path.empty() && FileExists(path)) {
-        std::ifstream in(path, std::ios::binary);
-        const std::string text {std::istreambuf_iterator<char>(in), {}};
+        std::string text;
+        ReadFileBytes(path, text);
         value = NameValue(SplitLines(text), macro.Substitute(FieldName));
     }
     macro.SetVariable(VarName, value);

@@ -1,12 +1,12 @@
 #include "macro/MacroXml.h"
 
 #include "core/Encoding.h"
+#include "core/Paths.h"
 #include "core/Text.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -97,12 +97,11 @@ bool LoadXmlText(std::string_view bytes, pugi::xml_document &document, std::stri
 
 bool LoadXmlFile(const std::string &path, pugi::xml_document &document, std::string &error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "file not found";
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes)) {
+        error = FileExists(path) ? "file cannot be read" : "file not found";
         return false;
     }
-    const std::string bytes {std::istreambuf_iterator<char>(in), {}};
     return LoadXmlText(bytes, document, error);
 }
 

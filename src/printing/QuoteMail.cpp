@@ -75,9 +75,8 @@ TQuoteMail QuoteMail(const TVereDivoQuote &quote, const std::string &attachment)
 
 void WriteMailMessage(const TQuoteMail &mail, const std::string &path)
 {
-    std::ifstream in(mail.Attachment, std::ios::binary);
-    const std::string pdf {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.good() && !in.eof()) {
+    std::string pdf;
+    if (!ReadFileBytes(mail.Attachment, pdf)) {
         throw std::runtime_error("The attachment " + mail.Attachment + " could not be read.");
     }
     InitMime();

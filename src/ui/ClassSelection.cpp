@@ -328,6 +328,10 @@ bool TfrmClassList::IsChosen(const TVereDivoClass *line) const
     return std::find(m_chosen.begin(), m_chosen.end(), line) != m_chosen.end();
 }
 
+// GCC 12 at -O2 and above reports a null dereference inside vector's reallocation here, which
+// cannot happen; the warning stays on everywhere else.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnull-dereference"
 void TfrmClassList::AddToFront(TVereDivoClass &line)
 {
     m_chosen.erase(std::remove(m_chosen.begin(), m_chosen.end(), &line), m_chosen.end());
@@ -335,6 +339,7 @@ void TfrmClassList::AddToFront(TVereDivoClass &line)
     RefreshChosen();
     lstAvailable->clearSelection();
 }
+#pragma GCC diagnostic pop
 
 void TfrmClassList::AddSelected()
 {

@@ -404,14 +404,15 @@ void TInputWidgets::ShowState(const TBinding &binding)
 
 void TInputWidgets::TakeFromWidget(const TBinding &binding)
 {
-    if (m_showing || binding.Widget == nullptr) {
+    const QWidget *widget = binding.Widget;
+    if (m_showing || widget == nullptr) {
         return;
     }
     TRatingControl &control = *binding.Control;
     switch (control.Kind()) {
     case TControlKind::MaskedEdit:
     case TControlKind::Edit: {
-        const auto *edit = static_cast<const QLineEdit *>(binding.Widget.data());
+        const auto *edit = static_cast<const QLineEdit *>(widget);
         control.SetText(FromQString(binding.Mask.QtMask.isEmpty()
                                         ? edit->text()
                                         : MaskedText(edit->displayText(), binding.Mask)));
@@ -419,7 +420,7 @@ void TInputWidgets::TakeFromWidget(const TBinding &binding)
     }
     case TControlKind::CurrencyField:
     case TControlKind::CurrencyFieldFixed:
-        control.SetText(static_cast<const TCurrencyEdit *>(binding.Widget.data())->ValueText());
+        control.SetText(static_cast<const TCurrencyEdit *>(widget)->ValueText());
         break;
     default:
         break;
@@ -543,8 +544,8 @@ QSize TInputWidgets::ContentSize() const
 {
     QSize size;
     for (const TBinding &binding : m_bindings) {
-        if (binding.Widget && binding.Control->Visible()) {
-            const QRect area = binding.Widget->geometry();
+        if (const QWidget *widget = binding.Widget; widget && binding.Control->Visible()) {
+            const QRect area = widget->geometry();
             size = size.expandedTo(QSize(area.right() + 1, area.bottom() + 1));
         }
     }

@@ -62,3 +62,24 @@ TEST(Paths, CaseInsensitiveLookupAndListing)
     EXPECT_TRUE(ForceDirectories(dir.Path() + "x/y/z"));
     EXPECT_TRUE(DirectoryExists(dir.Path() + "x/y/z"));
 }
+
+TEST(Paths, AFileIsReadWholeWithEveryByte)
+{
+    ScratchFolder dir;
+    // Longer than one read, with NULs and CRs that text reading would lose.
+    std::string bytes;
+    for (int i = 0; i < 150000; ++i) {
+        bytes.push_back(static_cast<char>(i % 251));
+    }
+    dir.WriteFile("form.crf", bytes);
+    std::string read = "left over";
+    EXPECT_TRUE(ReadFileBytes(dir.File("form.crf"), read));
+    EXPECT_EQ(read, bytes);
+    dir.WriteFile("empty", "");
+    EXPECT_TRUE(ReadFileBytes(dir.File("empty"), read));
+    EXPECT_EQ(read, "");
+
+    read = "left over";
+    EXPECT_FALSE(ReadFileBytes(dir.File("none"), read));
+    EXPECT_EQ(read, "");
+}

@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -220,11 +218,10 @@ struct TParser
 
 void TParser::ParseFile(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (!ReadFileBytes(path, text)) {
         throw std::runtime_error("Cannot read " + path);
     }
-    const std::string text {std::istreambuf_iterator<char>(in), {}};
     ParseText(text, path, ExtractFilePath(path));
 }
 

@@ -31,8 +31,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -116,12 +114,12 @@ int main(int argc, char **argv)
         SetPrompter(&prompter);
     }
 
-    std::ifstream in(options.data, std::ios::binary);
-    if (!in) {
+    std::string data;
+    if (!ReadFileBytes(options.data, data)) {
         std::fprintf(stderr, "cannot read %s\n", options.data.c_str());
         return 2;
     }
-    TNameValueList dataIn = SplitLines(std::string {std::istreambuf_iterator<char>(in), {}});
+    TNameValueList dataIn = SplitLines(data);
     const auto classes = Classes(dataIn);
     TNameValueList answers;
     int state = -1;

@@ -26,7 +26,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <set>
 
 namespace {
@@ -448,8 +447,9 @@ void TfrmReqData::LoadFile(const std::string &path)
             }
         }
     } else {
-        std::ifstream in(path, std::ios::binary);
-        values = SplitLines(std::string {std::istreambuf_iterator<char>(in), {}});
+        std::string text;
+        ReadFileBytes(path, text);
+        values = SplitLines(text);
     }
     for (size_t i = 0; i < m_rows.size(); ++i) {
         if (HasName(values, m_rows[i].id)) {
