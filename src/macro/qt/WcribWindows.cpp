@@ -240,6 +240,9 @@ bool TUsageNotice::Send(const std::string &page)
                 m_browser->OnDocumentComplete = nullptr;
                 delete m_view;
                 m_browser.reset();
+                if (m_ownedByHost) {
+                    deleteLater();
+                }
             });
         }
     };
@@ -251,12 +254,23 @@ bool TUsageNotice::Send(const std::string &page)
     return true;
 }
 
+void TUsageNotice::SendFrom(QWidget *host, const std::string &page)
+{
+    auto *notice = new TUsageNotice(host);
+    notice->setParent(host);
+    if (!notice->Send(page)) {
+        delete notice;
+        return;
+    }
+    notice->m_ownedByHost = true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // The completion window
 
 TfrmWCRIBComplete::TfrmWCRIBComplete(const std::string &loginAddress, const std::string &agencyName,
                                      QWidget *parent)
-    : QDialog(parent), m_loginAddress(loginAddress), m_agencyName(agencyName), m_notice(this)
+    : QDialog(parent), m_loginAddress(loginAddress), m_agencyName(agencyName)
 {
     setObjectName(QStringLiteral("TfrmWCRIBComplete"));
     setWindowTitle(QStringLiteral("WCRIB Prefill Complete"));
@@ -330,6 +344,14 @@ TfrmWCRIBComplete::TfrmWCRIBComplete(const std::string &loginAddress, const std:
 void TfrmWCRIBComplete::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    m_notice.Send("GeneralDiagnostic.htm?topic=WCSubmit&user=" +
-                  FromQt(QString::fromLatin1(QUrl::toPercentEncoding(ToQt(m_agencyName)))));
+    if (m_noticeSent) {
+        return;
+    }
+    m_noticeSent = true;
+    // The agent's choice closes this window at once, before the notice's page could load: the
+    // window that opened it sends it.
+    TUsageNotice::SendFrom(
+        parentWidget() != nullptr ? parentWidget() : this,
+        "GeneralDiagnostic.htm?topic=WCSubmit&user=" +
+            FromQt(QString::fromLatin1(QUrl::toPercentEncoding(ToQt(m_agencyName)))));
 }

@@ -68,6 +68,9 @@ public:
 
     // False when nothing was sent (already sent, or no address).
     bool Send(const std::string &page);
+    // Sends from a notice of the host's own that outlives the caller (a window about to close)
+    // and goes once its page has loaded, or with the host.
+    static void SendFrom(QWidget *host, const std::string &page);
     bool Sent() const { return m_sent; }
     // The address a page name goes to, or empty.
     static std::string NoticeAddress(const std::string &page);
@@ -77,6 +80,7 @@ private:
     std::unique_ptr<TQtWebBrowser> m_browser;
     QPointer<QWebEngineView> m_view;
     bool m_sent = false;
+    bool m_ownedByHost = false;
 };
 
 // "WCRIB Prefill Complete": what the prefill set to defaults, and where the agent goes on.
@@ -101,5 +105,5 @@ protected:
 private:
     std::string m_loginAddress;
     std::string m_agencyName;
-    TUsageNotice m_notice;
+    bool m_noticeSent = false;
 };

@@ -198,6 +198,13 @@ TEST_F(WcribFromTheQuoteWindow, TheQuotesClassesReachTheBureauAndTheEntriesAreKe
     window->btnSubmit->click();
     EXPECT_EQ(agent.result, "Finished") << LogEnd(agent.log);
     EXPECT_EQ(agent.completions, 1);
+    // The agent's choice closes the completion window at once; its notice still goes, once.
+    EXPECT_TRUE(WaitFor(
+        [] {
+            return NoticeHits(
+                       "GeneralDiagnostic.htm?topic=WCSubmit&user=Lee%20Insurance%20Agency") == 1;
+        },
+        15000));
     EXPECT_EQ(host->readiness, std::vector<std::string> {"Export to WCRIB (address)"});
     const QJsonArray applications = WcribSite().Applications().array();
     ASSERT_EQ(applications.size(), 1);
