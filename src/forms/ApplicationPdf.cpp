@@ -3,6 +3,7 @@
 #include "core/Paths.h"
 #include "forms/ApplicationForm.h"
 #include "forms/FormViewer.h"
+#include "rating/FinanceAgreement.h"
 #include "rating/QuoteApplication.h"
 #include "rating/VereDivoQuote.h"
 
@@ -18,12 +19,25 @@
 std::unique_ptr<TQorFormViewer> OpenFilledApplication(TVereDivoQuote &quote, int32_t kind,
                                                       int32_t currentYear)
 {
+    auto viewer = std::make_unique<TQorFormViewer>();
+    viewer->SetFormsPath(quote.Application().AcordFolder());
+    if (kind == FinanceAgreementKind) {
+        if (!quote.PlanProfile->HAS_FINANC) {
+            throw std::runtime_error("The plan of this quote has no finance agreement.");
+        }
+        const auto agreement = quote.RateBook().GetFinanceAgreement(quote.PlanProfile->FinanceID);
+        // Without the New York financing options the window asks for: no surcharge, and the
+        // minimum down payment is paid.
+        const TFinanceFigures figures =
+            ComputeFinanceFigures(*agreement, quote.Results.TotalPremium, 0, -1);
+        viewer->SetFormName(agreement->App_Name);
+        FillFinanceForm(quote, *agreement, figures, viewer->Document());
+        return viewer;
+    }
     const std::string formName = quote.ApplicationFormName(kind);
     if (formName.empty()) {
         throw std::runtime_error(NoApplicationFormMessage(quote, kind));
     }
-    auto viewer = std::make_unique<TQorFormViewer>();
-    viewer->SetFormsPath(quote.Application().AcordFolder());
     viewer->SetFormName(formName);
     FillApplicationForm(quote, kind, viewer->Document(), currentYear);
     return viewer;

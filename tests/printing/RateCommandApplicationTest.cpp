@@ -111,10 +111,38 @@ TEST(RateCommandApplication, ThePoolApplicationOrWhyThePlanHasNone)
     EXPECT_FALSE(FileExists(none));
     EXPECT_FALSE(FileExists(none + ".part"));
 
-    // The application goes only into a PDF, and only of the two kinds.
+    // The application goes only into a PDF.
     EXPECT_EQ(Rate("--application acord " + ShellQuoted(folder.File("ma1.json"))).Status, 1);
-    EXPECT_EQ(Rate("--application finance --pdf " + ShellQuoted(none) + " " +
-                   ShellQuoted(folder.File("ma1.json")))
-                  .Status,
-              1);
+}
+
+TEST(RateCommandApplication, TheFinanceAgreementOrWhyThePlanHasNone)
+{
+    ScratchFolder folder;
+    folder.WriteFile("ma.json", Request("MA", 5));
+    const TCommandResult rated = Rate("--json " + ShellQuoted(folder.File("ma.json")));
+    ASSERT_EQ(rated.Status, 0) << rated.Out;
+    const auto quote = nlohmann::json::parse(rated.Out.substr(rated.Out.find('{')));
+    const int32_t total = quote.at("amounts").at("TotalPremium").get<int32_t>();
+
+    const std::string pdf = folder.File("agreement.pdf");
+    const TCommandResult written = Rate("--application finance --pdf " + ShellQuoted(pdf) + " " +
+                                        ShellQuoted(folder.File("ma.json")));
+    ASSERT_EQ(written.Status, 0) << written.Out;
+    EXPECT_NE(written.Out.find("Finance agreement: " + pdf), std::string::npos) << written.Out;
+    const std::string text = UpperCase(FlatText(pdf));
+    EXPECT_NE(text.find("ASHBY BAKERY"), std::string::npos) << text;
+    EXPECT_NE(text.find(UpperCase("Harbor Insurance Agency")), std::string::npos) << text;
+    // The premium the agreement finances is the rated total.
+    EXPECT_NE(text.find(IntText(total)), std::string::npos) << total << "\n" << text;
+
+    // Broker 1's plan offers no finance agreement.
+    folder.WriteFile("ma1.json", Request("MA", 1));
+    const std::string none = folder.File("none.pdf");
+    const TCommandResult refused = Rate("--application finance --pdf " + ShellQuoted(none) + " " +
+                                        ShellQuoted(folder.File("ma1.json")));
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_NE(refused.Out.find("The plan of this quote has no finance agreement."),
+              std::string::npos)
+        << refused.Out;
+    EXPECT_FALSE(FileExists(none));
 }

@@ -344,7 +344,7 @@ TEST(RateCommand, ArgumentsAndFilesItCannotUseAreNamed)
     EXPECT_EQ(wrong("--list --save q.json"),
               "veredivo-rate: --list and --save cannot be given together");
     EXPECT_EQ(wrong("--application word --pdf a.pdf q.json"),
-              "veredivo-rate: --application takes acord or pool, not \"word\"");
+              "veredivo-rate: --application takes acord, pool or finance, not \"word\"");
     EXPECT_EQ(wrong("q.json --pdf"), "veredivo-rate: --pdf needs a file or a folder");
 
     // A folder, or a file that is not there, is not taken for a request that is not JSON.

@@ -67,8 +67,8 @@ const char *const Usage =
     "            after its quote file\n"
     "  --application KIND  with --pdf: writes the quote's application instead of the\n"
     "            worksheet, filled as the program fills it before the agent types; KIND is\n"
-    "            acord (the workers compensation application) or pool (the state's pool\n"
-    "            application form)\n"
+    "            acord (the workers compensation application), pool (the state's pool\n"
+    "            application form) or finance (the plan's premium finance agreement)\n"
     "  --open    reopens stored quote ID, restores its inputs and classes and rates it\n"
     "  --list    prints the stored customers and their quotes\n"
     "  --delete  deletes stored quote ID\n"
@@ -491,7 +491,8 @@ struct TOptions
     bool Json = false;
     bool Log = false;
     std::string PoolDocx;
-    int32_t Application = 0; // --application: 1 the ACORD application, 2 the pool application
+    // --application: 1 the ACORD application, 2 the pool application, 3 the finance agreement
+    int32_t Application = 0;
 };
 
 // What one quote of the run writes besides its summary.
@@ -600,8 +601,10 @@ int RateAndPrint(TToolApplication &application, TVereDivoQuote &quote, const TOp
                       << "\nQuote ID: " << quote.QuoteId << "\n";
         }
         if (written) {
-            std::cout << (options.Application == 0 ? "\nWorksheet: " : "\nApplication: ") << run.Pdf
-                      << "\n";
+            const char *what = options.Application == 0 ? "Worksheet"
+                : options.Application == 3              ? "Finance agreement"
+                                                        : "Application";
+            std::cout << "\n" << what << ": " << run.Pdf << "\n";
         }
     }
     return status;
@@ -1011,7 +1014,7 @@ std::string ParseOptions(int argc, char **argv, TOptions &options)
             }
         } else if (arg == "--application") {
             if (!hasValue) {
-                return needsValue("acord or pool");
+                return needsValue("acord, pool or finance");
             }
             if (options.Application != 0) {
                 return "--application is given twice";
@@ -1019,9 +1022,10 @@ std::string ParseOptions(int argc, char **argv, TOptions &options)
             const std::string kind = argv[++i];
             options.Application = kind == "acord" || kind == "1" ? 1
                 : kind == "pool" || kind == "2"                  ? 2
+                : kind == "finance"                              ? 3
                                                                  : -1;
             if (options.Application < 0) {
-                wrong = "--application takes acord or pool, not \"" + kind + "\"";
+                wrong = "--application takes acord, pool or finance, not \"" + kind + "\"";
             }
         } else if (arg == "--pdf") {
             if (!hasValue || argv[i + 1][0] == '\0') {
