@@ -236,13 +236,13 @@ TRateRequest ParseRateRequest(const std::string &text, const char *source)
         CheckKeys(*agency, where,
                   {"name", "attn", "street", "city", "state", "zip", "phone", "fax", "email",
                    "producer"});
-        TRateRequest::AgencyFields &a = request.Agency;
+        TAgencyAddress &a = request.Agency;
         const auto text = [&](const char *key) {
             return Utf8ToWindows1252(Trim(TextMember(*agency, key, where, false)));
         };
-        a.Given = true;
+        request.AgencyGiven = true;
         a.Name = text("name");
-        a.Attn = text("attn");
+        a.Attention = text("attn");
         a.Street = text("street");
         a.City = text("city");
         a.State = text("state");
@@ -250,7 +250,7 @@ TRateRequest ParseRateRequest(const std::string &text, const char *source)
         a.Phone = text("phone");
         a.Fax = text("fax");
         a.EMail = text("email");
-        a.Producer = text("producer");
+        a.ProducerId = text("producer");
     }
     return request;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Dates.h"
+#include "rating/QuoteApplication.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -92,21 +93,6 @@ struct TRateRequest
         std::string Company;
     };
 
-    struct AgencyFields
-    {
-        bool Given = false; // the request has an "agency" member
-        std::string Name;
-        std::string Attn;
-        std::string Street;
-        std::string City;
-        std::string State;
-        std::string Zip;
-        std::string Phone;
-        std::string Fax;
-        std::string EMail;
-        std::string Producer;
-    };
-
     std::string State;
     int32_t Broker = 1;
     TDateTime Effective = 0; // 0: today
@@ -114,7 +100,8 @@ struct TRateRequest
     std::vector<Input> Inputs;
     CustomerFields Customer;
     QuoteFields Quote;
-    AgencyFields Agency;
+    bool AgencyGiven = false; // the request has an "agency" member
+    TAgencyAddress Agency;
 };
 
 // A request file that is not what the command expects; the message says where and why.

@@ -506,16 +506,11 @@ struct TQuoteRun
 };
 
 #ifdef VEREDIVO_RATE_PDF
-TAgencyAddress AgencyAddressOf(const TRateRequest::AgencyFields &a)
-{
-    return {a.Name, a.Attn, a.Street, a.City, a.State, a.Zip, a.Phone, a.Fax, a.Producer, a.EMail};
-}
-
 // The agency the worksheet names: the request's, else the program's agency profile.
 TAgencyAddress AgencyFor(TToolApplication &application, const TRateRequest *request)
 {
-    if (request != nullptr && request->Agency.Given) {
-        return AgencyAddressOf(request->Agency);
+    if (request != nullptr && request->AgencyGiven) {
+        return request->Agency;
     }
     TAgencyProfile profile(application.Info().ProgramSettingsFile());
     profile.Load();
