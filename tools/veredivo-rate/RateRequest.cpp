@@ -91,7 +91,7 @@ TRateRequest ParseRateRequest(const std::string &text, const char *source)
     json root;
     try {
         root = json::parse(text);
-    } catch (const json::parse_error &error) {
+    } catch (const json::exception &error) { // a syntax error, or a number beyond a double
         throw ERateRequestError("the " + std::string(source) +
                                 " is not valid JSON: " + error.what());
     }
