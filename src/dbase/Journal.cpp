@@ -140,10 +140,14 @@ bool DecodePayload(std::string_view payload, uint32_t count, std::vector<FileCha
         }
         const uint32_t nameLength = ReadU32(payload.data() + at);
         at += 4;
-        if (!need(nameLength + 20)) {
+        if (!need(size_t {nameLength} + 20)) {
             return false;
         }
         file.name.assign(payload.data() + at, nameLength);
+        // The journal changes only files of its own folder.
+        if (file.name.empty() || file.name.find('/') != std::string::npos) {
+            return false;
+        }
         at += nameLength;
         file.device = GetU64(payload.data() + at);
         file.inode = GetU64(payload.data() + at + 8);
