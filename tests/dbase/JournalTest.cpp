@@ -3,6 +3,7 @@
 // dropped, and tables in a transaction trust their caches only when no one else wrote.
 
 #include "TableFiles.h"
+#include "support/JournalBytes.h"
 
 #include "core/DiskWrites.h"
 #include "core/Text.h"
@@ -333,47 +334,30 @@ TEST_F(Journals, AfterAReadScopeATableLooksAgainAtAnIndexChangedMeanwhile)
 
 namespace {
 
-void PutLE(std::string &out, uint64_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i) {
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-}
-
-uint32_t Crc32(const std::string &data, uint32_t crc = 0)
-{
-    crc = ~crc;
-    for (const char c : data) {
-        crc ^= static_cast<unsigned char>(c);
-        for (int k = 0; k < 8; ++k) {
-            crc = (crc & 1) != 0 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-        }
-    }
-    return ~crc;
-}
-
 // A journal holding one committed record, not yet written to the tables, of one file change
 // whose name is given by its length field and bytes, with a correct checksum.
 std::string JournalWithOneRecord(uint32_t nameLength, const std::string &name)
 {
     std::string journal = "VDJOURNL";
-    PutLE(journal, 1, 4);
-    PutLE(journal, 64, 4);
-    PutLE(journal, 0, 8);
+    PutLittleEndian(journal, 1, 4);
+    PutLittleEndian(journal, 64, 4);
+    PutLittleEndian(journal, 0, 8);
     journal.resize(64, '\0');
     std::string payload;
-    PutLE(payload, nameLength, 4);
+    PutLittleEndian(payload, nameLength, 4);
     payload += name;
     payload += std::string(20, '\0'); // device, inode, no runs
     std::string checked;
-    PutLE(checked, 1, 8); // sequence
-    PutLE(checked, payload.size(), 8);
-    PutLE(checked, 1, 4); // one file
-    PutLE(journal, 0x58544A56, 4);
-    PutLE(journal, 0, 4); // committed
+    PutLittleEndian(checked, 1, 8); // sequence
+    PutLittleEndian(checked, payload.size(), 8);
+    PutLittleEndian(checked, 1, 4); // one file
+    PutLittleEndian(journal, 0x58544A56, 4);
+    PutLittleEndian(journal, 0, 4); // committed
     journal += checked;
-    PutLE(journal, Crc32(payload, Crc32(checked)), 4);
-    return journal + payload;
+    PutLittleEndian(journal, 0, 4); // the checksum
+    journal += payload;
+    FixJournalChecksums(journal);
+    return journal;
 }
 
 } // namespace
