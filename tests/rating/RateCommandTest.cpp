@@ -291,6 +291,15 @@ TEST(RateCommand, TheSystemsOwnMessagesArePrinted)
               std::string::npos)
         << r.err;
     EXPECT_EQ(r.out, "");
+
+    // The mod the program puts back may be as large as the refused one.
+    r = RunRate(FixtureProgramFolder(), R"({"state": "MA", "effective": "07/01/2026",
+        "classes": [{"code": "8810", "payroll": 100000}], "inputs": {"txtExpMod": "-1"}})");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Experience Mod must be greater than 0.2000"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("rating input \"txtExpMod\" was not applied as written (\"-1\")"),
+              std::string::npos)
+        << r.err;
 }
 
 TEST(RateCommand, TheEffectiveDateRatedIsTold)

@@ -264,10 +264,12 @@ void ApplyInputs(const TControlInterface &controls, const TRateRequest &request)
         const std::string writtenText = control->Text();
         control->NotifyExit();
         // The program may refuse a value and put back its own (an experience mod beyond the
-        // plan's limits); only the sign of a credit or charge is its to change.
+        // plan's limits, which may be as large as the refused one: -1 becomes 1.00); it only
+        // ever makes a credit typed as a positive percentage negative.
+        const double taken = control->Number();
         const bool applied = control->IsCheckBox() ? control->Checked() == input.Checked
             : control->IsDropDownList()            ? control->Text() == writtenText
-                                        : std::fabs(control->Number()) == std::fabs(written);
+                                        : taken == written || (written > 0 && taken == -written);
         if (!applied) {
             throw ERequestMismatch("rating input " + Quoted(input.Name) +
                                    " was not applied as written (" +
