@@ -47,15 +47,25 @@ std::string FlatText(const std::string &pdf)
     return flat;
 }
 
+// The quote file rated with --json; null (and the failure reported) when it does not rate.
+nlohmann::json RatedJson(const std::string &file)
+{
+    const TCommandResult rated = Rate("--json " + ShellQuoted(file));
+    EXPECT_EQ(rated.Status, 0) << rated.Out;
+    const size_t start = rated.Out.find('{');
+    return rated.Status == 0 && start != std::string::npos
+        ? nlohmann::json::parse(rated.Out.substr(start))
+        : nlohmann::json();
+}
+
 } // namespace
 
 TEST(RateCommandApplication, TheApplicationCarriesTheInsuredTheAgencyAndEveryClass)
 {
     ScratchFolder folder;
     folder.WriteFile("ma.json", Request("MA", 5));
-    const TCommandResult rated = Rate("--json " + ShellQuoted(folder.File("ma.json")));
-    ASSERT_EQ(rated.Status, 0) << rated.Out;
-    const auto quote = nlohmann::json::parse(rated.Out.substr(rated.Out.find('{')));
+    const nlohmann::json quote = RatedJson(folder.File("ma.json"));
+    ASSERT_FALSE(quote.is_null());
 
     const std::string pdf = folder.File("application.pdf");
     const TCommandResult written = Rate("--application acord --pdf " + ShellQuoted(pdf) + " " +
@@ -119,9 +129,8 @@ TEST(RateCommandApplication, TheFinanceAgreementOrWhyThePlanHasNone)
 {
     ScratchFolder folder;
     folder.WriteFile("ma.json", Request("MA", 5));
-    const TCommandResult rated = Rate("--json " + ShellQuoted(folder.File("ma.json")));
-    ASSERT_EQ(rated.Status, 0) << rated.Out;
-    const auto quote = nlohmann::json::parse(rated.Out.substr(rated.Out.find('{')));
+    const nlohmann::json quote = RatedJson(folder.File("ma.json"));
+    ASSERT_FALSE(quote.is_null());
     const int32_t total = quote.at("amounts").at("TotalPremium").get<int32_t>();
 
     const std::string pdf = folder.File("agreement.pdf");
