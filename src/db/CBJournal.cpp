@@ -105,21 +105,34 @@ void TCBJournal::Begin()
         EndSteady(); // the reader becomes the writer: what it read is checked again
     }
     try {
-        Guarded([this] {
-            m_journal->Begin();
-            try {
-                BeginSteady(true);
-            } catch (...) {
-                m_journal->Rollback();
-                throw;
-            }
-        });
+        LockSteady(true);
     } catch (...) {
         m_depth = 0;
         m_database.ErrorCode();
         ResumeReading();
         throw;
     }
+}
+
+void TCBJournal::LockSteady(bool writing)
+{
+    Guarded([this, writing] {
+        if (writing) {
+            m_journal->Begin();
+        } else {
+            m_journal->BeginRead();
+        }
+        try {
+            BeginSteady(writing);
+        } catch (...) {
+            if (writing) {
+                m_journal->Rollback();
+            } else {
+                m_journal->EndRead();
+            }
+            throw;
+        }
+    });
 }
 
 void TCBJournal::ResumeReading()
@@ -211,15 +224,7 @@ void TCBJournal::BeginRead()
         return;
     }
     try {
-        Guarded([this] {
-            m_journal->BeginRead();
-            try {
-                BeginSteady(false);
-            } catch (...) {
-                m_journal->EndRead();
-                throw;
-            }
-        });
+        LockSteady(false);
     } catch (...) {
         m_readDepth = 0;
         m_database.ErrorCode();

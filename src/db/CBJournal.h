@@ -59,6 +59,9 @@ public:
     void Checkpoint();
 
 private:
+    // Takes the journal's lock, alone to write or shared to read, and makes the tables steady
+    // under it; a failure gives the lock back and raises ECBDBError.
+    void LockSteady(bool writing);
     void BeginSteady(bool writing);
     void EndSteady();
     void ResumeReading();
